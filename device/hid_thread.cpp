@@ -1,0 +1,454 @@
+#include "hid_thread.h"
+
+#include "clock.h"
+#include "hidowner.h"
+
+#include <QDebug>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kReportSize = 9;           // report ID + command block
+constexpr int kGatePolls = 255;
+constexpr int kGatePollMs = 8;
+constexpr int kSettleHalfMs = 64;
+constexpr int kPacketGapMs = 120;
+constexpr int kAfterCommandMs = 8;
+// The firmware answers a bulk read within a few ms; a report that has not come
+// after a second never will, and the exchange must not hang the UI with it.
+constexpr int kBulkReadTimeoutMs = 1000;
+
+void logFailure(const commands::Shape& shape)
+{
+    qDebug().noquote() << QLatin1String(shape.failure);
+}
+
+} // namespace
+
+Hid_Thread::Hid_Thread(QObject* parent)
+    : QThread(parent)
+{
+}
+
+Hid_Thread::~Hid_Thread()
+{
+    closeCommandHandle();
+    if (eventHandle) {
+        hid_close(eventHandle);
+        eventHandle = nullptr;
+    }
+}
+
+// ---- transport -------------------------------------------------------------
+
+bool Hid_Thread::acquireLink()
+{
+    Clock& clock = Clock::current();
+    for (int tries = 0; !linkIdle; ++tries) {
+        if (tries == kGatePolls)
+            return false;
+        clock.sleepMs(kGatePollMs);
+        clock.processEvents();
+    }
+    linkIdle = false;
+    return true;
+}
+
+void Hid_Thread::settleDelay()
+{
+    Clock& clock = Clock::current();
+    clock.sleepMs(kSettleHalfMs);
+    clock.sleepMs(kSettleHalfMs);
+}
+
+hid_device* Hid_Thread::openCommandHandle(int index)
+{
+    if (index < 0 || index >= deviceList.size() || deviceList.at(index).commandPath.isEmpty())
+        return nullptr;
+    closeCommandHandle();
+    hid_device* handle = hid_open_path(deviceList.at(index).commandPath.toLatin1().constData());
+    if (!handle) {
+        // The device is gone until discovery finds it again.
+        deviceList[index].commandPath.clear();
+        return nullptr;
+    }
+    hid_set_nonblocking(handle, 0);
+    commandHandle = handle;
+    return handle;
+}
+
+bool Hid_Thread::sendSetCommand(int bulkLength, bool settle)
+{
+    Clock& clock = Clock::current();
+    clock.processEvents();
+    if (!openCommandHandle(currentDevice))
+        return endExchange(false);
+    const DeviceDescriptor& device = *descriptor(currentDevice);
+    if (device.isEncode)
+        USBDataEncryption(sendReport + 1, secrecyCode.data());
+    if (!openCommandHandle(currentDevice) || hid_send_feature_report(commandHandle, sendReport, kReportSize) < 0) {
+        closeCommandHandle();
+        return endExchange(false);
+    }
+    const int reportLength = device.reportLength;
+    if (bulkLength > 0 && reportLength <= 0) {
+        // A chunk of 0 bytes could never finish the transfer.
+        closeCommandHandle();
+        return endExchange(false);
+    }
+    if (settle)
+        settleDelay();
+    if (bulkLength > 0) {
+        const int chunk = std::min(bulkLength, reportLength);
+        std::vector<uchar> packet(size_t(reportLength) + 1, 0);
+        for (int offset = 0; offset < bulkLength; offset += chunk) {
+            // The last packet of an uneven split is zero-filled, never read past the payload.
+            const int take = std::min(chunk, bulkLength - offset);
+            packet[0] = 0x00;
+            std::memcpy(packet.data() + 1, bulkBuffer + offset, size_t(take));
+            std::fill(packet.begin() + 1 + take, packet.end(), uchar(0));
+            if (!openCommandHandle(currentDevice)
+                || hid_write(commandHandle, packet.data(), packet.size()) < 0) {
+                closeCommandHandle();
+                return endExchange(false);
+            }
+            clock.sleepMs(kPacketGapMs);
+        }
+        if (settle)
+            settleDelay();
+    }
+    closeCommandHandle();
+    return endExchange(true);
+}
+
+bool Hid_Thread::sendGetCommand(int bulkLength)
+{
+    if (!openCommandHandle(currentDevice))
+        return endExchange(false);
+    const DeviceDescriptor& device = *descriptor(currentDevice);
+    if (device.isEncode)
+        USBDataEncryption(sendReport + 1, secrecyCode.data());
+    bool ok = openCommandHandle(currentDevice)
+              && hid_send_feature_report(commandHandle, sendReport, kReportSize) >= 0;
+    if (ok) {
+        replyReport[0] = 0x00;
+        ok = openCommandHandle(currentDevice)
+             && hid_get_feature_report(commandHandle, replyReport, kReportSize) >= 0;
+    }
+    if (!ok) {
+        closeCommandHandle();
+        return endExchange(false);
+    }
+    if (bulkLength <= 0) {
+        closeCommandHandle();
+        endExchange(true);
+        if (device.isEncode)
+            USBDataDecipher(replyReport + 1, secrecyCode.data());
+        return true;
+    }
+    const int reportLength = device.reportLength;
+    if (reportLength <= 0) {
+        closeCommandHandle();
+        return endExchange(false);
+    }
+    const int chunk = std::min(bulkLength, reportLength);
+    std::vector<uchar> packet(size_t(reportLength) + 1);
+    for (int offset = 0; offset < bulkLength; offset += chunk) {
+        std::fill(packet.begin(), packet.end(), uchar(0));
+        // A timed-out read (0) ends the exchange like a failed one.
+        if (!openCommandHandle(currentDevice)
+            || hid_read_timeout(commandHandle, packet.data(), packet.size(), kBulkReadTimeoutMs) <= 0) {
+            closeCommandHandle();
+            return endExchange(false);
+        }
+        std::memcpy(bulkBuffer + offset, packet.data(), size_t(std::min(chunk, bulkLength - offset)));
+    }
+    closeCommandHandle();
+    return endExchange(true);
+}
+
+// ---- helpers -----------------------------------------------------------------
+
+const DeviceDescriptor* Hid_Thread::descriptor(int index) const
+{
+    return index >= 0 && index < deviceList.size() ? &deviceList.at(index) : nullptr;
+}
+
+bool Hid_Thread::gunFlag() const
+{
+    return owner && owner->isGunDevice();
+}
+
+void Hid_Thread::closeCommandHandle()
+{
+    if (commandHandle) {
+        hid_close(commandHandle);
+        commandHandle = nullptr;
+    }
+}
+
+bool Hid_Thread::endExchange(bool ok)
+{
+    linkIdle = true;
+    return ok;
+}
+
+void Hid_Thread::buildBlock(const commands::Shape& shape, std::initializer_list<uchar> params, int bulkLength)
+{
+    uchar* block = sendReport + 1;
+    sendReport[0] = 0x00;
+    std::memset(block, 0, 8);
+    block[0] = shape.code;
+    int at = shape.paramAt;
+    for (uchar value : params)
+        block[at++] = value;
+    if (shape.namesLength)
+        block[2] = uchar(bulkLength);
+    if (shape.byte3)
+        block[3] = shape.byte3;
+    block[7] = hidCS(block);
+}
+
+bool Hid_Thread::runSet(const commands::Shape& shape, std::initializer_list<uchar> params, Bulk bulk)
+{
+    if (!acquireLink()) {
+        logFailure(shape);
+        return false;
+    }
+    const int bulkLength = shape.bulkLength < 0 ? bulk.length : shape.bulkLength;
+    buildBlock(shape, params, bulkLength);
+    if (bulkLength > 0) {
+        std::memset(bulkBuffer, 0, sizeof bulkBuffer);
+        if (bulk.data)
+            std::memcpy(bulkBuffer, bulk.data, size_t(std::min(bulk.size, bulkLength)));
+    }
+    const bool settle = shape.pacing == commands::Pacing::Settle;
+    const bool ok = sendSetCommand(bulkLength, settle);
+    if (shape.pacing == commands::Pacing::Then8ms)
+        Clock::current().sleepMs(kAfterCommandMs);
+    return ok;
+}
+
+void Hid_Thread::runSlotSet(const commands::Shape& shape, uchar value)
+{
+    if (!acquireLink()) {
+        logFailure(shape);
+        return;
+    }
+    const int lastSlot = gunFlag() ? 1 : 4;
+    for (int slot = 1; slot <= lastSlot; ++slot) {
+        // The gate stays ours between slots: a command started from the event
+        // processing of the next exchange must not overwrite sendReport midway.
+        linkIdle = false;
+        sendReport[0] = 0x00;
+        uchar* block = sendReport + 1;
+        std::memset(block, 0, 8);
+        block[0] = shape.code;
+        block[1] = uchar(slot);
+        block[2] = value;
+        block[7] = hidCS(block);
+        sendSetCommand(0, true);
+    }
+}
+
+bool Hid_Thread::runRead(const commands::Shape& shape, std::initializer_list<uchar> params,
+                         std::initializer_list<uchar*> values)
+{
+    if (!acquireLink()) {
+        logFailure(shape);
+        return false;
+    }
+    buildBlock(shape, params, 0);
+    std::memset(replyReport, 0, sizeof replyReport);
+    uchar* reply = replyReport + 1;
+    int at = 1;
+    if (shape.prefill == commands::Prefill::Inputs)
+        for (uchar* value : values)
+            reply[at++] = *value;
+    const bool ok = sendGetCommand(0);
+    at = 1;
+    for (uchar* value : values)
+        *value = reply[at++];
+    return ok;
+}
+
+// ---- checksum, scrambling and link check ------------------------------------
+
+uchar Hid_Thread::hidCS(uchar* cmd)
+{
+    return scrambling::checksum(cmd);
+}
+
+void Hid_Thread::USBDataEncryption(uchar* FIFOBuf, uchar* SecrecyCode)
+{
+    scrambling::encrypt(FIFOBuf, SecrecyCode);
+}
+
+void Hid_Thread::USBDataDecipher(uchar* FIFOBuf, uchar* SecrecyCode)
+{
+    scrambling::decipher(FIFOBuf, SecrecyCode);
+}
+
+bool Hid_Thread::chkDeviceIsEnCode(int index)
+{
+    currentDevice = index;
+    // Seeded with whole seconds: two checks within one second send the same challenge.
+    QRandomGenerator random(quint32(Clock::current().epochSeconds()));
+    uchar challenge[4];
+    for (uchar& byte : challenge)
+        byte = uchar(random.generate() & 0xff);
+    if (const DeviceDescriptor* device = descriptor(index))
+        scrambling::loadSecrecyCode(device->sCode, secrecyCode);
+    uchar echo[4] = {challenge[0], challenge[1], challenge[2], challenge[3]};
+    // Only an exchange that ran can prove the link: a busy gate or a failed
+    // read would otherwise hand back the challenge (or zeros) as if echoed.
+    const bool exchanged = runRead(commands::f553::GetSecrecyCode,
+                                   {echo[0], echo[1], echo[2], echo[3]},
+                                   {&echo[0], &echo[1], &echo[2], &echo[3]});
+    return exchanged && std::equal(echo, echo + 4, challenge);
+}
+
+// ---- 553 family ------------------------------------------------------------------
+
+using namespace commands;
+
+void Hid_Thread::hid553_00H_GetSecrecyCode(uchar& byte1, uchar& byte2, uchar& byte3, uchar& byte4)
+{
+    runRead(f553::GetSecrecyCode, {byte1, byte2, byte3, byte4}, {&byte1, &byte2, &byte3, &byte4});
+}
+
+void Hid_Thread::hid553_01H_SetReportRate(uchar rate)
+{
+    runSet(f553::SetReportRate, {rate});
+}
+
+void Hid_Thread::hid553_02H_SetCurrentKeyMatrix(uchar currentKeyMatrix)
+{
+    runSet(f553::SetCurrentKeyMatrix, {currentKeyMatrix});
+}
+
+void Hid_Thread::hid553_03H_SetKeyboardoption(uchar byte1, uchar byte2, uchar byte3, uchar byte4)
+{
+    runSet(f553::SetKeyboardoption, {byte1, byte2, byte3, byte4});
+}
+
+void Hid_Thread::hid553_04H_SetGunData(uchar byte1, uchar byte2, uchar byte3, uchar byte4)
+{
+    runSet(f553::SetGunData, {byte1, byte2, byte3, byte4});
+}
+
+void Hid_Thread::hid553_0BH_SetCurrentDPI(uchar stage)
+{
+    runSet(f553::SetCurrentDPI, {stage});
+}
+
+void Hid_Thread::hid553_0CH_SetFixLEDColor(uchar* src3)
+{
+    runSet(f553::SetFixLEDColor, {src3[0], src3[1], src3[2]});
+}
+
+void Hid_Thread::hid553_0DH_SetRGBLedEffect(uchar effect, uchar option1, uchar option2)
+{
+    runSet(f553::SetRGBLedEffect, {effect, option1, option2});
+}
+
+void Hid_Thread::hid553_10H_SetLED8StageColor(uchar type, uchar* src24)
+{
+    const int length = type == 2 ? 4 : 24;
+    runSet(f553::SetLED8StageColor, {type}, {src24, length, length});
+}
+
+void Hid_Thread::hid553_11H_SetDPISet(uchar dpiStage, uchar* src8)
+{
+    runSet(f553::SetDPISet, {dpiStage}, {src8, 8, 0});
+}
+
+void Hid_Thread::hid553_12H_SetKeyMatrix(uchar* src64, uchar indexAddOne)
+{
+    runSet(f553::SetKeyMatrix, {indexAddOne}, {src64, 64, 0});
+}
+
+void Hid_Thread::hid553_13H_SetMacroKey(uchar macroId, uchar* src128)
+{
+    runSet(f553::SetMacroKey, {macroId}, {src128, 128, 0});
+}
+
+void Hid_Thread::hid553_83H_GetKeyboardoption(uchar& byte1, uchar& byte2, uchar& byte3, uchar& byte4)
+{
+    runRead(f553::GetKeyboardoption, {}, {&byte1, &byte2, &byte3, &byte4});
+}
+
+void Hid_Thread::hid553_8BH_GetCurrentDPI(uchar& byte1)
+{
+    runRead(f553::GetCurrentDPI, {}, {&byte1});
+}
+
+// ---- 560 family ------------------------------------------------------------------
+
+void Hid_Thread::hid560_01H_SetKeyboardoption(uchar byte1, uchar byte2)
+{
+    runSet(f560::SetKeyboardoption, {byte1, byte2});
+}
+
+void Hid_Thread::hid560_02H_SetCurrentProfile(uchar profile)
+{
+    runSet(f560::SetCurrentProfile, {profile});
+}
+
+void Hid_Thread::hid560_03H_SetReportRate(uchar rate)
+{
+    runSlotSet(f560::SetReportRate, rate);
+}
+
+void Hid_Thread::hid560_04H_SetCurrentDPI(uchar stage)
+{
+    runSlotSet(f560::SetCurrentDPI, stage);
+}
+
+void Hid_Thread::hid560_0CH_setProfile(uchar* src128, uchar profileData)
+{
+    runSet(f560::SetProfile, {profileData}, {src128, 128, 0});
+}
+
+void Hid_Thread::hid560_0DH_SetKeyMatrix(uchar* src64, uchar indexAddOne)
+{
+    // 64 bytes of matrix, then 64 zero bytes: the firmware always takes 128.
+    runSet(f560::SetKeyMatrix, {indexAddOne}, {src64, 64, 0});
+}
+
+void Hid_Thread::hid560_0FH_SetMacroKey(uchar macroId, uchar* src128)
+{
+    runSet(f560::SetMacroKey, {macroId}, {src128, 128, 0});
+}
+
+void Hid_Thread::hid560_81H_GetKeyboardoption(uchar& byte1, uchar& byte2)
+{
+    runRead(f560::GetKeyboardoption, {}, {&byte1, &byte2});
+}
+
+void Hid_Thread::hid560_82H_GetCurrentProfile(uchar& byte1)
+{
+    runRead(f560::GetCurrentProfile, {}, {&byte1});
+}
+
+void Hid_Thread::hid560_84H_GetCurrentDPI(uchar& byte1, uchar& byte2)
+{
+    runRead(f560::GetCurrentDPI, {byte1}, {&byte1, &byte2});
+}
+
+void Hid_Thread::hid560_8CH_readProfile(uchar* src128, uchar profileNo)
+{
+    if (!acquireLink()) {
+        logFailure(f560::ReadProfile);
+        return;
+    }
+    buildBlock(f560::ReadProfile, {profileNo}, 0);
+    std::memset(replyReport, 0, sizeof replyReport);
+    std::memcpy(bulkBuffer, src128, sizeof bulkBuffer);
+    sendGetCommand(sizeof bulkBuffer);
+    std::memcpy(src128, bulkBuffer, sizeof bulkBuffer);
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "commandshapes.h"
+#include "devicedescriptor.h"
+#include "scrambling.h"
+
+#include <QThread>
+
+#include <hidapi.h>
+
+#include <initializer_list>
+
+class HidOwner;
+
+// Every exchange with the mouse goes through this object: 8-byte command
+// blocks in feature reports (scrambled where the descriptor says so), bulk
+// data in output and input reports, one exchange at a time behind the
+// `linkIdle` gate, paced as the firmware expects. The QThread base is never
+// started; it only gives the object model and the slot table through which
+// the UI documents reach the commands.
+class Hid_Thread : public QThread
+{
+    Q_OBJECT
+
+public:
+    explicit Hid_Thread(QObject* parent = nullptr);
+    ~Hid_Thread() override;
+
+    HidOwner* owner = nullptr;
+    DeviceList deviceList;
+    int currentDevice = 1;
+    hid_device* commandHandle = nullptr;
+    hid_device* eventHandle = nullptr;
+    bool linkIdle = true;
+    uchar sendReport[9] = {};
+    uchar replyReport[9] = {};
+    uchar bulkBuffer[128] = {};
+    // Keys the scrambling; loaded by the link check and kept for every later exchange.
+    scrambling::SecrecyCode secrecyCode = {};
+
+    // Transport, in the order a command uses it.
+    bool acquireLink();
+    void settleDelay();
+    hid_device* openCommandHandle(int index);
+    bool sendSetCommand(int bulkLength, bool settle);
+    bool sendGetCommand(int bulkLength);
+
+public slots:
+    uchar hidCS(uchar* cmd);
+
+    void USBDataEncryption(uchar* FIFOBuf, uchar* SecrecyCode);
+    void USBDataDecipher(uchar* FIFOBuf, uchar* SecrecyCode);
+    bool chkDeviceIsEnCode(int index);
+
+    void hid553_00H_GetSecrecyCode(uchar& byte1, uchar& byte2, uchar& byte3, uchar& byte4);
+    void hid553_01H_SetReportRate(uchar rate);
+    void hid553_02H_SetCurrentKeyMatrix(uchar currentKeyMatrix);
+    void hid553_03H_SetKeyboardoption(uchar byte1, uchar byte2, uchar byte3, uchar byte4);
+    void hid553_04H_SetGunData(uchar byte1, uchar byte2, uchar byte3, uchar byte4);
+    void hid553_0BH_SetCurrentDPI(uchar stage);
+    void hid553_0CH_SetFixLEDColor(uchar* src3);
+    void hid553_0DH_SetRGBLedEffect(uchar effect, uchar option1, uchar option2);
+    void hid553_10H_SetLED8StageColor(uchar type, uchar* src24);
+    void hid553_11H_SetDPISet(uchar dpiStage, uchar* src8);
+    void hid553_12H_SetKeyMatrix(uchar* src64, uchar indexAddOne);
+    void hid553_13H_SetMacroKey(uchar macroId, uchar* src128);
+    void hid553_83H_GetKeyboardoption(uchar& byte1, uchar& byte2, uchar& byte3, uchar& byte4);
+    void hid553_8BH_GetCurrentDPI(uchar& byte1);
+
+    void hid560_01H_SetKeyboardoption(uchar byte1, uchar byte2);
+    void hid560_02H_SetCurrentProfile(uchar profile);
+    void hid560_03H_SetReportRate(uchar rate);
+    void hid560_04H_SetCurrentDPI(uchar stage);
+    void hid560_0CH_setProfile(uchar* src128, uchar profileData);
+    void hid560_0DH_SetKeyMatrix(uchar* src64, uchar indexAddOne);
+    void hid560_0FH_SetMacroKey(uchar macroId, uchar* src128);
+    void hid560_81H_GetKeyboardoption(uchar& byte1, uchar& byte2);
+    void hid560_82H_GetCurrentProfile(uchar& byte1);
+    void hid560_84H_GetCurrentDPI(uchar& byte1, uchar& byte2);
+    void hid560_8CH_readProfile(uchar* src128, uchar profileNo);
+
+private:
+    struct Bulk {
+        const uchar* data;  // may be null: all zeros
+        int size;           // bytes taken from data; the rest of the bulk length is zero
+        int length;         // bulk length, for commands whose call chooses it
+    };
+
+    const DeviceDescriptor* descriptor(int index) const;
+    bool gunFlag() const;
+    void closeCommandHandle();
+    bool endExchange(bool ok);
+    void buildBlock(const commands::Shape& shape, std::initializer_list<uchar> params, int bulkLength);
+    bool runSet(const commands::Shape& shape, std::initializer_list<uchar> params, Bulk bulk = {nullptr, 0, 0});
+    void runSlotSet(const commands::Shape& shape, uchar value);
+    bool runRead(const commands::Shape& shape, std::initializer_list<uchar> params,
+                 std::initializer_list<uchar*> values);
+};

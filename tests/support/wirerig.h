@@ -1,0 +1,52 @@
+#pragma once
+
+#include "hid_thread.h"
+#include "hidowner.h"
+#include "virtual_mouse.h"
+#include "virtualclock.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <vector>
+
+// Collects the program's debug lines ("cmd Failed 0B", ...) while alive.
+class DebugCapture
+{
+public:
+    DebugCapture();
+    ~DebugCapture();
+    QStringList lines() const;
+};
+
+class FakeOwner : public HidOwner
+{
+public:
+    bool gun = false;
+    bool isGunDevice() const override { return gun; }
+};
+
+// A Hid_Thread talking to one virtual mouse on the virtual clock.
+struct WireRig
+{
+    explicit WireRig(const vmouse::DeviceConfig& config = {});
+
+    static DeviceDescriptor descriptorFor(const vmouse::DeviceConfig& config, int device);
+
+    // Calls of the record, optionally only of one kind.
+    std::vector<vmouse::Call> calls() const;
+    std::vector<vmouse::Call> calls(vmouse::CallKind kind) const;
+    // The names of the recorded calls, e.g. "OpenPath SetNonblocking Close ...".
+    QString callSequence() const;
+
+    VirtualClock clock;
+    FakeOwner owner;
+    Hid_Thread hid;
+    int device = 0;
+    vmouse::DeviceConfig config;
+};
+
+QByteArray bytes(const vmouse::Bytes& data);
+QByteArray hex(const char* spaced);   // "01 02 ff" -> bytes
+// The plain command block with its checksum appended.
+QByteArray block(std::initializer_list<uchar> first7);
