@@ -35,6 +35,9 @@ int settled(int bulkBytes)
 struct NoGun : HidOwner
 {
     bool isGunDevice() const override { return false; }
+    QString chipFamily() const override { return QStringLiteral("560"); }
+    void stageReported(int) override {}
+    void deviceLost() override {}
 };
 
 std::vector<Step> mix553(uchar* buffer)

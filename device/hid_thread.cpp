@@ -5,6 +5,7 @@
 
 #include <QDebug>
 #include <QRandomGenerator>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cstring>
@@ -21,6 +22,8 @@ constexpr int kAfterCommandMs = 8;
 // The firmware answers a bulk read within a few ms; a report that has not come
 // after a second never will, and the exchange must not hang the UI with it.
 constexpr int kBulkReadTimeoutMs = 1000;
+constexpr int kEventReadTimeoutMs = 500;
+constexpr int kStageReportSize = 4;
 
 void logFailure(const commands::Shape& shape)
 {
@@ -36,6 +39,8 @@ Hid_Thread::Hid_Thread(QObject* parent)
 
 Hid_Thread::~Hid_Thread()
 {
+    // The reader uses this object until it ends; let it finish first.
+    stopReader();
     closeCommandHandle();
     if (eventHandle) {
         hid_close(eventHandle);
@@ -169,6 +174,85 @@ bool Hid_Thread::sendGetCommand(int bulkLength)
     }
     closeCommandHandle();
     return endExchange(true);
+}
+
+// ---- connection and event reader ---------------------------------------------
+
+void Hid_Thread::activateDevice(int index)
+{
+    // One reader at a time: a second one would share eventHandle.
+    stopReader();
+    const bool family560 = owner && owner->chipFamily() == QLatin1String("560");
+    if (family560) {
+        uchar byte1 = 0, byte2 = 0;
+        hid560_81H_GetKeyboardoption(byte1, byte2);
+        hid560_01H_SetKeyboardoption(byte1 | 0x08, byte2);
+    } else {
+        uchar byte1 = 0, byte2 = 0, byte3 = 0, byte4 = 0;
+        hid553_83H_GetKeyboardoption(byte1, byte2, byte3, byte4);
+        hid553_03H_SetKeyboardoption(byte1, byte2, byte3, byte4 | 0x40);
+    }
+    readerPath = descriptor(index) ? descriptor(index)->eventPath : QString();
+    readerRunning = true;
+    readerFuture = QtConcurrent::run(&Hid_Thread::eventReader, this, uint(index));
+}
+
+void Hid_Thread::stopReader()
+{
+    readerRunning = false;
+    readerFuture.waitForFinished();
+}
+
+hid_device* Hid_Thread::openEventHandle(int index)
+{
+    Q_UNUSED(index); // the reader's copy of that descriptor's path: readerPath
+    if (readerPath.isEmpty())
+        return nullptr;
+    if (eventHandle) {
+        hid_close(eventHandle);
+        eventHandle = nullptr;
+    }
+    hid_device* handle = hid_open_path(readerPath.toLatin1().constData());
+    if (!handle) {
+        readerPath.clear();
+        return nullptr;
+    }
+    hid_set_nonblocking(handle, 0);
+    eventHandle = handle;
+    return handle;
+}
+
+void Hid_Thread::eventReader(uint index)
+{
+    if (readerPath.isEmpty())
+        return;
+    while (readerRunning) {
+        hid_device* handle = openEventHandle(int(index));
+        if (!handle) {
+            qDebug().noquote() << QStringLiteral("Device removed");
+            // The view and the device list belong to the GUI thread: the view
+            // is disabled there first, then the list forgets the event path.
+            QMetaObject::invokeMethod(this, [this, index] {
+                if (owner)
+                    owner->deviceLost();
+                if (int(index) < deviceList.size())
+                    deviceList[int(index)].eventPath.clear();
+            }, Qt::QueuedConnection);
+            readerRunning = false;
+            return;
+        }
+        uchar report[kStageReportSize] = {};
+        const int got = hid_read_timeout(handle, report, sizeof report, kEventReadTimeoutMs);
+        if (got == kStageReportSize && report[0] == 0x06 && report[1] == 0x07) {
+            const int stage = report[3];
+            QMetaObject::invokeMethod(this, [this, stage] {
+                if (owner)
+                    owner->stageReported(stage);
+            }, Qt::QueuedConnection);
+        }
+        hid_close(eventHandle);
+        eventHandle = nullptr;
+    }
 }
 
 // ---- helpers -----------------------------------------------------------------

@@ -4,10 +4,12 @@
 #include "devicedescriptor.h"
 #include "scrambling.h"
 
+#include <QFuture>
 #include <QThread>
 
 #include <hidapi.h>
 
+#include <atomic>
 #include <initializer_list>
 
 class HidOwner;
@@ -32,6 +34,10 @@ public:
     hid_device* commandHandle = nullptr;
     hid_device* eventHandle = nullptr;
     bool linkIdle = true;
+    // The one flag both threads write: the GUI thread to stop the reader, the
+    // reader when the device is gone.
+    std::atomic<bool> readerRunning{false};
+    QFuture<void> readerFuture;
     uchar sendReport[9] = {};
     uchar replyReport[9] = {};
     uchar bulkBuffer[128] = {};
@@ -44,6 +50,14 @@ public:
     hid_device* openCommandHandle(int index);
     bool sendSetCommand(int bulkLength, bool settle);
     bool sendGetCommand(int bulkLength);
+
+    // Connection and the event reader.
+    void activateDevice(int index);
+    void eventReader(uint index);
+    hid_device* openEventHandle(int index);
+    // Clears the run flag and waits for a running reader to end (at most one
+    // read of 500 ms), so that the device list or this object can go.
+    void stopReader();
 
 public slots:
     uchar hidCS(uchar* cmd);
@@ -80,6 +94,10 @@ public slots:
     void hid560_8CH_readProfile(uchar* src128, uchar profileNo);
 
 private:
+    // The reader's own copy of its event path: the GUI thread may change
+    // the device list while the reader runs.
+    QString readerPath;
+
     struct Bulk {
         const uchar* data;  // may be null: all zeros
         int size;           // bytes taken from data; the rest of the bulk length is zero

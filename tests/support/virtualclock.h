@@ -2,6 +2,7 @@
 
 #include "clock.h"
 
+#include <atomic>
 #include <functional>
 
 // A clock whose pauses take no real time. Installed, it also stamps the
@@ -25,5 +26,6 @@ public:
     int processEventsCalls = 0;
 
 private:
-    qint64 now = 0;
+    // Read by the virtual mouse's record from the event reader's thread too.
+    std::atomic<qint64> now{0};
 };

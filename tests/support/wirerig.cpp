@@ -8,6 +8,7 @@ namespace {
 QMutex linesMutex;
 QStringList capturedLines;
 QtMessageHandler previousHandler = nullptr;
+int captureDepth = 0;   // nested captures share the outermost one's lines
 
 void captureMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
@@ -25,12 +26,15 @@ DebugCapture::DebugCapture()
 {
     QMutexLocker lock(&linesMutex);
     capturedLines.clear();
-    previousHandler = qInstallMessageHandler(captureMessage);
+    if (captureDepth++ == 0)
+        previousHandler = qInstallMessageHandler(captureMessage);
 }
 
 DebugCapture::~DebugCapture()
 {
-    qInstallMessageHandler(previousHandler);
+    QMutexLocker lock(&linesMutex);
+    if (--captureDepth == 0)
+        qInstallMessageHandler(previousHandler);
 }
 
 QStringList DebugCapture::lines() const

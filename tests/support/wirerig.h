@@ -19,11 +19,19 @@ public:
     QStringList lines() const;
 };
 
+// Stands in for the main window: the flags it answers with and the
+// reader's effects, in the order they arrived on the GUI thread.
 class FakeOwner : public HidOwner
 {
 public:
     bool gun = false;
+    QString family = QStringLiteral("553");
+    QStringList effects;   // "stage 3", "lost"
+
     bool isGunDevice() const override { return gun; }
+    QString chipFamily() const override { return family; }
+    void stageReported(int stage) override { effects.append(QStringLiteral("stage %1").arg(stage)); }
+    void deviceLost() override { effects.append(QStringLiteral("lost")); }
 };
 
 // A Hid_Thread talking to one virtual mouse on the virtual clock.
