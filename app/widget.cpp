@@ -1,0 +1,235 @@
+#include "widget.h"
+
+#include "devicenotifier.h"
+#include "discovery.h"
+#include "dpiswitchtexts.h"
+#include "myqquickview.h"
+#include "nativemessage.h"
+#include "settingsstores.h"
+#include "ui_controler.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QIcon>
+#include <QMenu>
+#include <QSettings>
+
+bool deviceConnected = false;
+
+namespace {
+
+constexpr int kPollIntervalMs = 2048;
+constexpr int kNotificationMs = 10000;
+
+const char* const kMenuStyle =
+    "QMenu { border: 1px solid rgb(100, 100, 100); background: rgb(68, 69, 73); } "
+    "QMenu::item { height: 22px; padding: 0px 25px 0px 20px; } "
+    "QMenu::item:enabled { color: rgb(225, 225, 225); } "
+    "QMenu::item:!enabled { color: rgb(155, 155, 155); } "
+    "QMenu::item:enabled:selected { color: rgb(230, 230, 230); background: rgba(255, 255, 255, 40); } "
+    "QMenu::separator { height: 1px; background: rgb(100, 100, 100); } "
+    "QMenu::indicator { width: 13px; height: 13px; } "
+    "QMenu::icon { padding-left: 2px; padding-right: 2px; } ";
+
+} // namespace
+
+Widget::Widget(QWidget* parent)
+    : QWidget(parent)
+{
+    hid.owner = this;
+    controller = new Ui_Controler;
+    controller->setupUi(this, &hid);
+    view()->transport = &hid;
+
+    pollTimer.setInterval(kPollIntervalMs);
+    pollTimer.setSingleShot(true);
+    connect(&pollTimer, &QTimer::timeout, this, &Widget::checkDevice);
+
+    deviceNotifier = new DeviceNotifier(this);
+    connect(deviceNotifier, &DeviceNotifier::deviceChanged, this, &Widget::deviceChangeNotified);
+
+    buildTray();
+}
+
+Widget::~Widget()
+{
+    hid.readerRunning = false;
+    controller->deleteLater();
+    // hid, destroyed next, waits for its reader before anything it uses goes.
+}
+
+void Widget::buildTray()
+{
+    trayIcon = new QSystemTrayIcon(this);
+    trayIcon->setIcon(QIcon(QStringLiteral("./modules/img/logo.ico")));
+    trayIcon->setToolTip(QStringLiteral("KESTREL ORBIT MOUSE Q770"));
+    quitAction = new QAction(tr("Quit (&Q)"), this);
+    connect(quitAction, &QAction::triggered, this, &Widget::exitSYS);
+    auto* menu = new QMenu(this);
+    menu->addAction(quitAction);
+    menu->setStyleSheet(QLatin1String(kMenuStyle));
+    trayIcon->setContextMenu(menu);
+    connect(trayIcon, &QSystemTrayIcon::activated, this, &Widget::trayIconActivated);
+    trayIcon->setVisible(true);
+
+    // Without a tray the menu is out of reach: the window carries the quit
+    // action itself (Ctrl+Q, and its context menu).
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        quitAction->setShortcut(QKeySequence::Quit);
+        quitAction->setShortcutContext(Qt::ApplicationShortcut);
+        addAction(quitAction);
+        setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+}
+
+myQQuickView* Widget::view() const
+{
+    return controller ? controller->view : nullptr;
+}
+
+// ---- slots ---------------------------------------------------------------------
+
+void Widget::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::DoubleClick && deviceConnected)
+        postRestoreRequest(this);
+}
+
+void Widget::checkDevice()
+{
+    QSettings config(SettingsStores::globalPath(), QSettings::IniFormat);
+    DeviceList list = readDeviceTable(config);
+    findInterfaces(list);
+    // A reader still running (a notice that came in while discovery pumped
+    // events) must be gone before the list it reads from is replaced.
+    hid.stopReader();
+    hid.deviceList = list;
+    for (int j = 0; j < hid.deviceList.size(); ++j) {
+        if (hid.deviceList.at(j).commandPath.isEmpty())
+            continue;
+        if (!hid.chkDeviceIsEnCode(j))
+            continue;
+        connectDevice();
+        return;
+    }
+    disconnectDevice();
+}
+
+void Widget::exitSYS()
+{
+    hid.readerRunning = false;
+    QCoreApplication::exit(0);
+}
+
+void Widget::receiveMessage(QString)
+{
+    if (deviceConnected)
+        postRestoreRequest(this);
+}
+
+// ---- discovery -------------------------------------------------------------------
+
+void Widget::connectDevice()
+{
+    qDebug().noquote() << QStringLiteral("Device Connect");
+    myQQuickView* bridge = view();
+    bridge->clearHidBusy();
+    deviceConnected = true;
+    notify(QStringLiteral("Detect Device"));
+    hid.activateDevice(hid.currentDevice);
+    if (bridge->family560()) {
+        const uint blocks = bridge->isGun ? 5 : 2;
+        for (uint profile = 0; profile < blocks; ++profile)
+            bridge->mouseReadProfile(profile);
+    }
+    bridge->setEnabled(true);
+    bridge->initUI();
+    QCoreApplication::postEvent(this, new UserEvent(UserEvent::kStartUi));
+}
+
+void Widget::disconnectDevice()
+{
+    qDebug().noquote() << QStringLiteral("Device DisConnect");
+    deviceConnected = false;
+    hideToTray(this);
+}
+
+void Widget::deviceChangeNotified()
+{
+    if (!hid.readerRunning)
+        pollTimer.start();
+}
+
+void Widget::notify(const QString& message)
+{
+    trayIcon->showMessage(QStringLiteral("Info"), message, QSystemTrayIcon::Information, kNotificationMs);
+    // No tray, no balloon: keep the notice in the log at least.
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        qDebug().noquote() << QStringLiteral("Info:") << message;
+}
+
+// ---- the event reader's effects ------------------------------------------------
+
+bool Widget::isGunDevice() const
+{
+    return view() && view()->isGun;
+}
+
+QString Widget::chipFamily() const
+{
+    return view() ? view()->icType : QString();
+}
+
+void Widget::stageReported(int stage)
+{
+    if (view())
+        view()->setCurrentDPI(stage);
+    notify(dpiSwitchText(stage) + QLatin1Char(' '));
+}
+
+void Widget::deviceLost()
+{
+    if (view())
+        view()->setEnabled(false);
+}
+
+// ---- events --------------------------------------------------------------------------
+
+bool Widget::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    switch (classifyNativeMessage(eventType, message)) {
+    case NativeMessage::Restore:
+        setVisible(true);
+        break;
+    case NativeMessage::DeviceChange:
+        deviceChangeNotified();
+        break;
+    case NativeMessage::Other:
+        break;
+    }
+    // Never consumed: the system's own handling follows.
+    return QWidget::nativeEvent(eventType, message, result);
+}
+
+void Widget::customEvent(QEvent* event)
+{
+    if (event->type() == UserEvent::kType && static_cast<UserEvent*>(event)->code == UserEvent::kStartUi) {
+        if (view())
+            view()->runUI();
+    }
+}
+
+void Widget::closeEvent(QCloseEvent* event)
+{
+    // Closing never ends the program while the tray menu can; without a
+    // tray, the window manager's close is the way out.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        event->ignore();
+        hideToTray(this);
+        return;
+    }
+    event->accept();
+    exitSYS();
+}

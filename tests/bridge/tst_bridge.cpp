@@ -1,0 +1,237 @@
+// The bridge's generic accessors and relays, and the profile-block
+// operations of the 560 family.
+#include "fixturetree.h"
+#include "myqquickview.h"
+#include "settingsfile.h"
+#include "ui_controler.h"
+#include "wirerig.h"
+
+#include <QFile>
+#include <QQmlContext>
+#include <QQuickItem>
+#include <QTest>
+
+#include <thread>
+
+using vmouse::CallKind;
+
+namespace {
+
+QByteArray fileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class Bridge : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void accessorsReadTheRightStore();
+    void listsAndSingleValues();
+    void profileIndexOutsideTheTen();
+    void rootRelays();
+    void controllerMovesAndBlocks();
+    void profileBlocks();
+    void profileBlockOutsideTheFive();
+    void activeSlotAndKeyMatrix_data();
+    void activeSlotAndKeyMatrix();
+};
+
+void Bridge::accessorsReadTheRightStore()
+{
+    FixtureTree tree;
+    QFile::remove(QStringLiteral("./modules/setting/p3.bin"));
+    myQQuickView view;
+    view.setData(QStringLiteral("mouse/reportRate"), 1);
+    QCOMPARE(view.getData(QStringLiteral("mouse/reportRate"), false), QVariant(1));   // a number stays a number
+    // Recovery reads the factory profile whatever profile is current.
+    QCOMPARE(view.getData(QStringLiteral("mouse/reportRate"), true).toString(), QStringLiteral("3"));
+    view.setCurrentProfile(2);
+    view.setData(QStringLiteral("mouse/reportRate"), 2);
+    view.stores.profileStore(false)->sync();
+    QVERIFY(fileText(QStringLiteral("./modules/setting/p3.bin")).contains("reportRate=2"));
+    view.setCurrentProfile(0);
+    QCOMPARE(view.getData(QStringLiteral("mouse/reportRate"), false), QVariant(1));
+
+    // A second argument to the global read is ignored.
+    QCOMPARE(view.getGlobalData(QStringLiteral("mouse/minDPI"), true), view.getGlobalData(QStringLiteral("mouse/minDPI")));
+    QCOMPARE(view.getGlobalData(QStringLiteral("mouse/minDPI")).toString(), QStringLiteral("200"));
+    view.setGlobalData(QStringLiteral("mouse/profileNo"), 4);
+    QCOMPARE(view.getGlobalData(QStringLiteral("mouse/profileNo")), QVariant(4));
+    QVERIFY(!view.getGlobalData(QStringLiteral("common/nothing")).isValid());
+    QVERIFY(!view.getData(QStringLiteral("mouse/nothing"), false).isValid());
+
+    // Capability copies come from the global file as delivered.
+    QCOMPARE(view.icType, QStringLiteral("560"));
+    QVERIFY(view.isGun);
+    QVERIFY(view.isColorful);
+    QVERIFY(!view.is55328);
+}
+
+void Bridge::listsAndSingleValues()
+{
+    FixtureTree tree;
+    myQQuickView view;
+    QCOMPARE(view.getDataList(QStringLiteral("mouse/dpiValueArray"), true).size(), 8);
+    // A single text is not a list.
+    QCOMPARE(view.getDataList(QStringLiteral("mouse/reportRate"), false), QVariantList{});
+    QCOMPARE(view.getDataList(QStringLiteral("mouse/nothing"), false), QVariantList{});
+    view.setDataList(QStringLiteral("mouse/lightValue"), QVariantList{3});
+    QCOMPARE(view.getDataList(QStringLiteral("mouse/lightValue"), false), QVariantList{3});   // within the run
+    view.stores.profileStore(false)->sync();
+    QVERIFY(fileText(QStringLiteral("./modules/setting/p1.bin")).contains("lightValue=3\n"));   // a single value on disk
+    view.setDataList(QStringLiteral("mouse/lightValue"), QVariantList{1, 2, 3});
+    QCOMPARE(view.getDataList(QStringLiteral("mouse/lightValue"), false), (QVariantList{1, 2, 3}));
+}
+
+void Bridge::profileIndexOutsideTheTen()
+{
+    FixtureTree tree;
+    myQQuickView view;
+    for (int outside : {-1, 10, 77}) {
+        view.setCurrentProfile(outside);
+        view.setData(QStringLiteral("mouse/reportRate"), 0);
+        view.setDataList(QStringLiteral("mouse/lightValue"), {1, 2, 3});
+        QVERIFY(!view.getData(QStringLiteral("mouse/reportRate"), false).isValid());
+        QCOMPARE(view.getDataList(QStringLiteral("mouse/lightValue"), false), QVariantList{});
+        QVERIFY(view.getData(QStringLiteral("mouse/reportRate"), true).isValid());
+    }
+    view.setCurrentProfile(0);
+    QCOMPARE(view.getData(QStringLiteral("mouse/reportRate"), false).toString(), QStringLiteral("3"));
+}
+
+void Bridge::rootRelays()
+{
+    FixtureTree tree;
+    myQQuickView view;
+    view.setSource(QUrl(QStringLiteral("qrc:modules/qml/main")));
+    view.rootContext()->setContextProperty(QStringLiteral("ui_View"), &view);
+    QQuickItem* root = view.rootObject();
+    QVERIFY(root);
+    QCOMPARE(root->width(), 1024.0);
+    QCOMPARE(root->height(), 640.0);
+    view.setCurrentDPI(3);
+    QCOMPARE(root->property("currentStage").toInt(), 2);
+    view.setCurrentDPI(0);   // ignored by the document
+    QCOMPARE(root->property("currentStage").toInt(), 2);
+
+    // From another thread the call is delivered through this thread's loop.
+    std::thread reader([&view] { view.setCurrentDPI(5); });
+    reader.join();
+    QCOMPARE(root->property("currentStage").toInt(), 2);
+    QTRY_COMPARE(root->property("currentStage").toInt(), 4);
+
+    view.setBusy(5000);
+    QVERIFY(!view.isEnabled());
+    view.setBusy(0);
+    QTRY_VERIFY(view.isEnabled());
+
+    // initUI and run are queued, never run inside the caller.
+    QVERIFY(!root->isVisible());
+    view.initUI();
+    QVERIFY(!root->isVisible());
+    QTRY_VERIFY(root->isVisible());
+}
+
+void Bridge::controllerMovesAndBlocks()
+{
+    FixtureTree tree;
+    QWidget window;
+    QObject hid;
+    Ui_Controler controller;
+    controller.onXChanged(30);   // no window yet: nothing happens
+    controller.setupUi(&window, &hid);
+    QCOMPARE(window.objectName(), QStringLiteral("Widget"));
+    QCOMPARE(window.size(), QSize(1024, 640));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Kestrel Orbit"));
+    QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(window.testAttribute(Qt::WA_TranslucentBackground));
+    QCOMPARE(controller.view->objectName(), QStringLiteral("ui_View"));
+    QCOMPARE(controller.view->parentWidget(), &window);
+    window.move(100, 100);
+    controller.onXChanged(30);
+    QCOMPARE(window.pos(), QPoint(130, 100));
+    controller.onYChanged(10);
+    QCOMPARE(window.pos(), QPoint(130, 110));
+    controller.setBusy(5000);
+    QVERIFY(!controller.view->isEnabled());
+    controller.setBusy();   // 0 releases at once
+    QTRY_VERIFY(controller.view->isEnabled());
+}
+
+void Bridge::profileBlocks()
+{
+    FixtureTree tree;
+    WireRig rig;
+    myQQuickView view;
+    view.transport = &rig.hid;
+    const auto device = vmouse::state(rig.device).profiles560.at(2);
+    view.mouseReadProfile(2);
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(view.profileBlocks.block(2)), 128), bytes(device));
+    // A failed read leaves the block as it was.
+    view.profileBlocks.block(2)[10] = 0x55;
+    vmouse::failCall(CallKind::SendFeature);
+    view.mouseReadProfile(2);
+    QCOMPARE(view.profileBlocks.block(2)[10], uchar(0x55));
+    // The block goes back whole, with every byte as the bridge holds it.
+    vmouse::clearRecord();
+    view.mouseSetProfile(2);
+    const auto sent = rig.calls(CallKind::SendFeature);
+    QCOMPARE(sent.size(), size_t(1));
+    QCOMPARE(bytes(sent[0].plainBlock), block({0x0C, 2, 0x80, 0, 0, 0, 0}));
+    QByteArray expected = bytes(device);
+    expected[10] = char(0x55);
+    QCOMPARE(bytes(vmouse::state(rig.device).profiles560.at(2)), expected);
+}
+
+void Bridge::profileBlockOutsideTheFive()
+{
+    FixtureTree tree;
+    WireRig rig;
+    myQQuickView view;
+    view.transport = &rig.hid;
+    view.mouseReadProfile(5);
+    view.mouseSetProfile(5);
+    view.mouseReadProfile(uint(-1));
+    QCOMPARE(rig.calls().size(), size_t(0));
+    QCOMPARE(view.profileBlocks.block(5), nullptr);
+}
+
+void Bridge::activeSlotAndKeyMatrix_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::newRow("560") << QStringLiteral("560");
+    QTest::newRow("553") << QStringLiteral("553");
+}
+
+void Bridge::activeSlotAndKeyMatrix()
+{
+    QFETCH(QString, family);
+    FixtureTree tree;
+    tree.setGlobal(QStringLiteral("mouse/icType"), family);
+    WireRig rig;
+    myQQuickView view;
+    QCOMPARE(view.mouseReadCurrentProfile(), QVariant(0));   // no transport, no device
+    view.transport = &rig.hid;
+    vmouse::FirmwareState state = vmouse::state(rig.device);
+    state.currentProfile560 = 3;
+    vmouse::setState(rig.device, state);
+    // The profile operations always speak the 560 commands.
+    QCOMPARE(view.mouseReadCurrentProfile(), QVariant(3));
+    vmouse::clearRecord();
+    view.mouseSwitchKeyMatrix(1);
+    const auto sent = rig.calls(CallKind::SendFeature);
+    QCOMPARE(sent.size(), size_t(1));
+    QCOMPARE(bytes(sent[0].plainBlock), family == QLatin1String("560") ? block({0x02, 1, 0, 0, 0, 0, 0})
+                                                                        : block({0x02, 0, 0, 0, 0, 0, 0}));
+    rig.hid.deviceList[0].commandPath.clear();
+    QCOMPARE(view.mouseReadCurrentProfile(), QVariant(0));
+    QCOMPARE(view.mouseGetCurrentDPI(), QVariant(0));
+}
+
+QTEST_MAIN(Bridge)
+#include "tst_bridge.moc"
