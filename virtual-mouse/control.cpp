@@ -56,6 +56,18 @@ Library& library()
     return *instance;
 }
 
+SharedHooks& sharedHooks()
+{
+    static SharedHooks hooks;
+    return hooks;
+}
+
+void notifyPlug(Library& lib, int device, bool plugged)
+{
+    if (lib.plugListener)
+        lib.plugListener(device, *lib.devices[static_cast<std::size_t>(device)], plugged);
+}
+
 // Without reset() or addDevice() first, the library serves the devices of
 // VMOUSE_CONFIG, or one default device when the variable is not set.
 void ensureConfigured(Library& lib)
@@ -149,6 +161,10 @@ void reset()
     Library& lib = library();
     std::lock_guard lock(lib.mutex);
     lib.configured = true; // a reset library never falls back to VMOUSE_CONFIG
+    for (int id = 0; id < static_cast<int>(lib.devices.size()); ++id) {
+        if (lib.devices[static_cast<std::size_t>(id)]->plugged)
+            notifyPlug(lib, id, false);
+    }
     ++lib.generation;
     lib.devices.clear();
     lib.record.clear();
@@ -161,7 +177,16 @@ int addDevice(const DeviceConfig& config)
 {
     Library& lib = library();
     auto lock = lockConfigured(lib);
-    return attachDevice(lib, config);
+    const int id = attachDevice(lib, config);
+    notifyPlug(lib, id, true);
+    return id;
+}
+
+int deviceCount()
+{
+    Library& lib = library();
+    auto lock = lockConfigured(lib);
+    return static_cast<int>(lib.devices.size());
 }
 
 DeviceConfig config(int device)
@@ -196,6 +221,7 @@ void unplug(int device)
     ++slot.unplugCount;
     slot.events.clear();
     slot.firmware.dropTransfers();
+    notifyPlug(lib, device, false);
     lib.changed.notify_all();
 }
 
@@ -203,7 +229,11 @@ void replug(int device)
 {
     Library& lib = library();
     auto lock = lockConfigured(lib);
-    deviceOrThrow(lib, device).plugged = true;
+    DeviceSlot& slot = deviceOrThrow(lib, device);
+    if (slot.plugged)
+        return;
+    slot.plugged = true;
+    notifyPlug(lib, device, true);
 }
 
 bool isPlugged(int device)

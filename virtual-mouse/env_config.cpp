@@ -113,6 +113,17 @@ bool apply(DeviceConfig& config, std::string_view item)
 
 } // namespace
 
+bool deviceFromText(std::string_view entry, DeviceConfig& config, std::string& badItem)
+{
+    for (std::string_view item : split(entry, ',')) {
+        if (!item.empty() && !apply(config, item)) {
+            badItem = std::string(item);
+            return false;
+        }
+    }
+    return true;
+}
+
 // An empty device entry (a stray ';') is skipped; an item that cannot be
 // applied is reported and the rest of the device is kept. An empty text
 // therefore means "no mouse attached".

@@ -19,6 +19,11 @@
 using namespace vmouse;
 using namespace vmouse::detail;
 
+std::string vmouse::detail::interfacePath(int device, int iface)
+{
+    return "vmouse:" + std::to_string(device) + ":" + std::to_string(iface);
+}
+
 struct hid_device_ {
     int device;
     int iface;
@@ -47,10 +52,7 @@ const wchar_t* const kManufacturer = L"Virtual Devices";
 
 std::wstring serialOf(int device) { return L"vmouse-" + std::to_wstring(device); }
 
-std::string pathOf(int device, int iface)
-{
-    return "vmouse:" + std::to_string(device) + ":" + std::to_string(iface);
-}
+std::string pathOf(int device, int iface) { return interfacePath(device, iface); }
 
 // "vmouse:<id>:<iface>" -> (id, iface)
 std::optional<std::pair<int, int>> parsePath(const char* path)
@@ -111,6 +113,8 @@ class Session {
 public:
     Session(CallKind kind, hid_device* dev) : lib_(library()), dev_(dev)
     {
+        if (const auto hook = sharedHooks().beforeHidCall)
+            hook(); // the control channel starts with the program's first hid_* call
         call_.timeUs = nowUs(); // before locking: the clock hook is the caller's code
         call_.kind = kind;
         if (dev) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vmouse::detail {
@@ -34,6 +35,11 @@ struct PendingFailure {
     int remaining; // calls of this kind until the failing one
 };
 
+// Called with the library mutex held whenever a device appears (addDevice,
+// replug) or vanishes (unplug, reset); the shared library's udev monitors
+// listen here. Must not call back into the library.
+using PlugListener = void (*)(int device, const DeviceSlot& slot, bool plugged);
+
 struct Library {
     std::mutex mutex;
     std::condition_variable changed; // report queued, device unplugged, reset
@@ -43,7 +49,17 @@ struct Library {
     std::vector<Call> record;
     std::vector<PendingFailure> failures;
     const wchar_t* lastError = L"Success"; // hid_error(NULL)
+    PlugListener plugListener = nullptr;
 };
+
+// Parts only the shared library has (device notifications, starting the
+// control channel from VMOUSE_CONTROL) register here at load time, before
+// any thread of the program can call in.
+struct SharedHooks {
+    void (*beforeHidCall)() = nullptr;                  // run at the start of every hid_* call
+    std::vector<std::string> (*udevStatus)() = nullptr; // the "udev" request
+};
+SharedHooks& sharedHooks();
 
 // Never destroyed: a reader thread may still wait in it while the process
 // exits (the preloaded case), so it must outlive every static destructor.
@@ -52,6 +68,7 @@ Library& library();
 // The functions below expect the library mutex to be held.
 void ensureConfigured(Library& lib);
 int attachDevice(Library& lib, const DeviceConfig& config);
+void notifyPlug(Library& lib, int device, bool plugged);
 DeviceSlot* findDevice(Library& lib, int id);
 bool consumeFailure(Library& lib, CallKind kind);
 
@@ -62,5 +79,11 @@ std::int64_t nowUs();
 
 // Devices described by VMOUSE_CONFIG text; warns on stderr about bad items.
 std::vector<DeviceConfig> devicesFromText(const std::string& text);
+// One device entry ("family=553,pid=a1ef"); on the first item that cannot be
+// applied, stores it in badItem and returns false.
+bool deviceFromText(std::string_view entry, DeviceConfig& config, std::string& badItem);
+
+// The hidapi path of one interface: "vmouse:<id>:<iface>".
+std::string interfacePath(int device, int iface);
 
 } // namespace vmouse::detail

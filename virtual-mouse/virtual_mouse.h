@@ -105,6 +105,8 @@ void reset() VMOUSE_API;
 // Attach a device; returns its id (0, 1, ...). It is plugged in at once.
 int addDevice(const DeviceConfig& config) VMOUSE_API;
 DeviceConfig config(int device) VMOUSE_API;
+// Devices attached so far: ids 0 .. deviceCount() - 1.
+int deviceCount() VMOUSE_API;
 FirmwareState state(int device) VMOUSE_API;
 void setState(int device, const FirmwareState& state) VMOUSE_API;
 
@@ -155,6 +157,24 @@ struct ClockHooks {
 };
 void setClock(const ClockHooks& hooks) VMOUSE_API;
 void clearClock() VMOUSE_API;
+
+// --- control channel ------------------------------------------------------
+
+// One request of the line protocol (for example "dpi 3", "unplug 1",
+// "record"; "help" lists them all). Returns the answer lines, each ending in
+// '\n'; the last one is "ok" or "error <text>".
+std::string controlRequest(const std::string& line) VMOUSE_API;
+
+// Serves the line protocol on a Unix-domain stream socket at `path`
+// (mode 0600) from a background thread, one answer per request line, any
+// number of connections and lines. A socket file nobody listens on is
+// replaced; a live socket or any other file is left alone. One server per
+// process: false (with the reason in *error) when it cannot serve.
+// libvmouse.so starts it by itself on the first hid_* call when the
+// environment variable VMOUSE_CONTROL names a path.
+bool serveControl(const std::string& path, std::string* error = nullptr) VMOUSE_API;
+// Stops the server, drops its connections and removes its socket file.
+void stopControl() VMOUSE_API;
 
 // --- firmware-side scrambling (independent of the program's own) -----------
 
