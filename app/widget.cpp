@@ -74,13 +74,15 @@ void Widget::buildTray()
     connect(trayIcon, &QSystemTrayIcon::activated, this, &Widget::trayIconActivated);
     trayIcon->setVisible(true);
 
-    // Without a tray the menu is out of reach: the window carries the quit
-    // action itself (Ctrl+Q, and its context menu).
+    // Without a tray the menu is out of reach: the window offers it as its
+    // context menu, and the quit action answers Ctrl+Q.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         quitAction->setShortcut(QKeySequence::Quit);
         quitAction->setShortcutContext(Qt::ApplicationShortcut);
         addAction(quitAction);
-        setContextMenuPolicy(Qt::ActionsContextMenu);
+        setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(this, &QWidget::customContextMenuRequested, menu,
+                [this, menu](const QPoint& at) { menu->popup(mapToGlobal(at)); });
     }
 }
 
@@ -144,6 +146,7 @@ void Widget::connectDevice()
         for (uint profile = 0; profile < blocks; ++profile)
             bridge->mouseReadProfile(profile);
     }
+    bridge->setDeviceGone(false);
     bridge->setEnabled(true);
     bridge->initUI();
     QCoreApplication::postEvent(this, new UserEvent(UserEvent::kStartUi));
@@ -192,7 +195,7 @@ void Widget::stageReported(int stage)
 void Widget::deviceLost()
 {
     if (view())
-        view()->setEnabled(false);
+        view()->setDeviceGone(true);
 }
 
 // ---- events --------------------------------------------------------------------------

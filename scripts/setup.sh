@@ -10,7 +10,7 @@ packages=(
     qml6-module-qtquick-templates qml6-module-qtquick-layouts qml6-module-qtqml-workerscript
     qml6-module-qttest
     libhidapi-dev libudev-dev libgl-dev libxkbcommon-dev
-    xvfb xdotool x11-apps
+    xvfb xdotool x11-apps imagemagick
 )
 
 missing=()

@@ -54,6 +54,18 @@ void myQQuickView::setCurrentDPI(int dpiValue)
     callRoot("setCurrentDPI", QVariant(dpiValue));
 }
 
+void myQQuickView::setDeviceGone(bool gone)
+{
+    deviceGone = gone;
+    if (gone)
+        QWidget::setEnabled(false);
+}
+
+void myQQuickView::setEnabled(bool enable)
+{
+    QWidget::setEnabled(enable && !deviceGone);
+}
+
 void myQQuickView::openUpdateExe()
 {
 }

@@ -29,6 +29,10 @@ public:
 
     bool family560() const { return icType == QLatin1String("560"); }
 
+    // While the device is gone nothing enables the view again, not even the
+    // end of a protection period that was running when it went.
+    void setDeviceGone(bool gone);
+
 public slots:
     void clearHidBusy();
     void initUI();
@@ -51,11 +55,15 @@ public slots:
     void setDataList(QVariant key, QVariantList datalist);
     void setBusy(int busyTime);
     void setCurrentDPI(int dpiValue);
+    // The documents' setEnabled: the widget's own, held off while the device is gone.
+    void setEnabled(bool enable);
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    bool deviceGone = false;
+
     void callRoot(const char* function, const QVariant& argument);
     void queueRoot(const char* function);
 };

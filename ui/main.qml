@@ -23,8 +23,10 @@ Item {
 
     // Set by the bridge when the whole view is disabled or enabled again.
     property bool viewEnabled: true
+    // True while the busy indicator shows and input is ignored.
+    property bool isProtected: false
     // Disabled without a protection period running: the device went away.
-    readonly property bool deviceGone: !viewEnabled && !protectUIItem.visible
+    readonly property bool deviceGone: !viewEnabled && !isProtected
     // The DPI stage the mouse reports, counted from 0; -1 for none.
     property int currentStage: -1
     property int keyCount: 8
@@ -76,7 +78,7 @@ Item {
     }
 
     function setProtectUI(interval) {
-        protectUIItem.visible = true
+        isProtected = true
         ui_View.setEnabled(false)
         tmrProtectUI.interval = interval
         tmrProtectUI.restart()
@@ -103,9 +105,9 @@ Item {
         // is enabled again, so a protected view never reads as a lost device.
         if (isEnable) {
             ui_View.setEnabled(true)
-            protectUIItem.visible = false
+            isProtected = false
         } else {
-            protectUIItem.visible = true
+            isProtected = true
             ui_View.setEnabled(false)
         }
     }
@@ -136,7 +138,7 @@ Item {
         interval: 1000
         onTriggered: {
             ui_View.setEnabled(true)
-            protectUIItem.visible = false
+            isProtected = false
             if (powerOnLogo.visible) {
                 powerOnLogo.visible = false
                 envItem.visible = true
@@ -301,7 +303,7 @@ Item {
         anchors.centerIn: parent
         width: 220
         height: 48
-        visible: false
+        visible: isProtected
         z: 99
         Rectangle {
             anchors.fill: parent

@@ -86,6 +86,7 @@ private slots:
     void switchesTheDeviceToProfileOne();
     void stageReportsReachTheScreen();
     void removalAndRediscovery();
+    void removalDuringProtectionKeepsTheViewDisabled();
     void pollTimerRule();
     void restoreOnlyWhileConnected();
 };
@@ -310,6 +311,23 @@ void Discovery::removalAndRediscovery()
     QTRY_VERIFY(!root(window)->property("deviceGone").toBool());
     QCOMPARE(code(plainBlocks().first()), QByteArray(1, '\0'));   // the link check came first
     window.hid.stopReader();
+}
+
+void Discovery::removalDuringProtectionKeepsTheViewDisabled()
+{
+    // The device goes while the first protection period still runs; the end
+    // of that period must not enable the view of a device that is gone.
+    World world;
+    const int device = vmouse::addDevice(mouseConfig());
+    Widget window;
+    window.checkDevice();
+    QTRY_VERIFY(root(window)->property("isProtected").toBool());
+    vmouse::unplug(device);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.hid.readerRunning, 1500);
+    QTRY_VERIFY_WITH_TIMEOUT(!root(window)->property("isProtected").toBool(), 3000);
+    QCoreApplication::processEvents();
+    QVERIFY(!window.view()->isEnabled());
+    QVERIFY(root(window)->property("deviceGone").toBool());
 }
 
 void Discovery::pollTimerRule()
