@@ -1,14 +1,24 @@
 // How closely the transport keeps to the pauses the firmware mandates: runs
 // every set and read command of both families, with bulk data, against the
 // virtual mouse on the real clock, and compares the wall time with the sum of
-// the mandated pauses. The last line is "pacing ratio: R".
+// the mandated pauses; then the exchanges of a profile switch on a 560 gun
+// mouse. The last line is "pacing ratio: R" for the command mix.
 #include "clock.h"
+#include "deviceflags.h"
+#include "dpi.h"
 #include "hid_thread.h"
 #include "hidowner.h"
+#include "keymatrix.h"
+#include "lighting.h"
+#include "profileblocks.h"
+#include "reportrate.h"
+#include "settingsfile.h"
 #include "virtual_mouse.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <functional>
@@ -92,16 +102,67 @@ Hid_Thread* connect(Hid_Thread& hid, vmouse::Family family)
     return &hid;
 }
 
+// Adds up the pauses instead of taking them: what the firmware mandates.
+class CountingClock : public Clock
+{
+public:
+    void sleepMs(int ms) override { total += ms; }
+    void processEvents() override {}
+    qint64 epochSeconds() override { return 0; }
+    qint64 total = 0;
+};
+
+int exchangesOnTheWire()
+{
+    int exchanges = 0;
+    for (const vmouse::Call& call : vmouse::record())
+        exchanges += call.kind == vmouse::CallKind::SendFeature;
+    return exchanges;
+}
+
+struct GunOwner : HidOwner
+{
+    bool isGunDevice() const override { return true; }
+    QString chipFamily() const override { return QStringLiteral("560"); }
+    void stageReported(int) override {}
+    void deviceLost() override {}
+};
+
+// What a change of the active profile sends to a 560 gun mouse: the key
+// matrices with a gun switch, the report rate, the DPI table, the lighting
+// effect and colours, then matrix 1 active and the gun matrices restored.
+void profileSwitch(Hid_Thread& hid, SettingsFile& profile, ProfileBlocks& blocks)
+{
+    const DeviceFlags flags{true, true, true, false};
+    QVariantList layout;
+    for (int slot = 0; slot < 16; ++slot)
+        layout += SettingsFile::toList(profile.value(QStringLiteral("mouseKeyMatrix/%1").arg(slot)));
+    layout[7 * 4] = 8;       // slot 7: gun switch, three gun modes
+    layout[7 * 4 + 1] = 0;
+    layout[7 * 4 + 2] = 3;
+    layout[7 * 4 + 3] = 0;
+    keymatrix::setKeyMatrix(hid, flags, &profile, blocks, layout, true, {9, 9, 9});
+    reportrate::setReportRate(hid, flags, 1);
+    dpi::setDpi(hid, flags, blocks, 4, QStringLiteral("3360"),
+                SettingsFile::toList(profile.value(QStringLiteral("mouse/dpiValueArray"))));
+    dpi::setCurrentStage(hid, flags.family560, 1);
+    lighting::setEffect(hid, flags, blocks, 0, 0, 4);
+    lighting::setColor(hid, flags, blocks, 0, SettingsFile::toList(profile.value(QStringLiteral("mouse/colorValue"))));
+    deviceslot::switchKeyMatrix(hid, flags.family560, 1);
+    keymatrix::resetKeyMatrix(hid, flags, &profile);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    vmouse::reset();
     uchar buffer[128];
     for (int i = 0; i < 128; ++i)
         buffer[i] = uchar(i * 3);
 
+    // The command mix: every command of both families once.
+    vmouse::reset();
     NoGun owner;
     Hid_Thread hid553, hid560;
     hid560.owner = &owner;
@@ -110,7 +171,6 @@ int main(int argc, char** argv)
         {"553", connect(hid553, vmouse::Family::Fw553), mix553(buffer)},
         {"560", connect(hid560, vmouse::Family::Fw560), mix560(buffer)},
     };
-
     qint64 totalMandated = 0;
     qint64 totalNs = 0;
     for (const Family& family : families)
@@ -124,12 +184,38 @@ int main(int argc, char** argv)
             std::printf("%s %-32s mandated %5d ms  took %9.3f ms\n", family.name, step.name, step.mandatedMs,
                         double(ns) / 1e6);
         }
+    std::printf("command mix: %d exchanges\n", exchangesOnTheWire());
+
+    // The profile switch: its mandated pauses are what a counting clock adds
+    // up over the same exchanges; then the same sequence on the real clock.
+    QTemporaryDir dir;
+    const QString profilePath = dir.filePath(QStringLiteral("p1.bin"));
+    QFile::copy(QStringLiteral(KESTREL_DATA_DIR "/setting/pD.bin"), profilePath);
+    SettingsFile profile(profilePath);
+    GunOwner gunOwner;
+    Hid_Thread gunMouse;
+    gunMouse.owner = &gunOwner;
+    vmouse::reset();
+    connect(gunMouse, vmouse::Family::Fw560);
+    ProfileBlocks blocks;
+    for (uint n = 0; n < ProfileBlocks::kCount; ++n)
+        blocks.read(gunMouse, n);
+    vmouse::clearRecord();
+    CountingClock counting;
+    Clock::install(&counting);
+    profileSwitch(gunMouse, profile, blocks);
+    Clock::install(nullptr);
+    const int switchExchanges = exchangesOnTheWire();
+    QElapsedTimer timer;
+    timer.start();
+    profileSwitch(gunMouse, profile, blocks);
+    const double switchMs = double(timer.nsecsElapsed()) / 1e6;
+    std::printf("profile switch (560, gun): %d exchanges, wall time %.3f ms, mandated %lld ms, ratio %.4f\n",
+                switchExchanges, switchMs, static_cast<long long>(counting.total), switchMs / double(counting.total));
+
     const double wallMs = double(totalNs) / 1e6;
-    int exchanges = 0;
-    for (const vmouse::Call& call : vmouse::record())
-        exchanges += call.kind == vmouse::CallKind::SendFeature;
-    std::printf("exchanges: %d\n", exchanges);
-    std::printf("mandated pauses: %lld ms, wall time: %.3f ms\n", static_cast<long long>(totalMandated), wallMs);
+    std::printf("command mix: mandated pauses %lld ms, wall time %.3f ms\n", static_cast<long long>(totalMandated),
+                wallMs);
     std::printf("pacing ratio: %.4f\n", wallMs / double(totalMandated));
     return 0;
 }

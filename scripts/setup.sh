@@ -9,8 +9,8 @@ packages=(
     qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-controls
     qml6-module-qtquick-templates qml6-module-qtquick-layouts qml6-module-qtqml-workerscript
     qml6-module-qttest
-    libhidapi-dev libudev-dev libgl-dev libxkbcommon-dev
-    xvfb xdotool x11-apps imagemagick
+    libhidapi-dev libudev-dev libgl-dev libxkbcommon-dev libx11-dev
+    xvfb xdotool x11-apps imagemagick libglib2.0-bin
 )
 
 missing=()

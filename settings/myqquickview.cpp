@@ -1,7 +1,18 @@
 #include "myqquickview.h"
 
 #include "dpi.h"
+#include "gundatastore.h"
+#include "guntransfer.h"
 #include "hid_thread.h"
+#include "keymatrix.h"
+#include "languagestrings.h"
+#include "lighting.h"
+#include "macrolibrary.h"
+#include "macrotransfer.h"
+#include "namelists.h"
+#include "pointersettings.h"
+#include "profilefiles.h"
+#include "reportrate.h"
 #include "settingsfile.h"
 
 #include <QEvent>
@@ -100,6 +111,141 @@ void myQQuickView::resetApconfig()
     stores.resetApconfig();
 }
 
+bool myQQuickView::loadMacroFile(QVariant macroFileName)
+{
+    return macrolibrary::loadMacroFile(this, macroFileName.toString());
+}
+
+void myQQuickView::saveMacroFile(QVariant macroFileName)
+{
+    macrolibrary::saveMacroFile(this, macroFileName.toString());
+}
+
+bool myQQuickView::loadProfile(int profile)
+{
+    return profilefiles::loadProfile(stores, this, profile);
+}
+
+void myQQuickView::saveProfile(int profile)
+{
+    profilefiles::saveProfile(stores, this, profile);
+}
+
+void myQQuickView::resetProfile(int profile)
+{
+    profilefiles::resetProfile(stores, profile);
+}
+
+void myQQuickView::copyProfile(int destprofile, int srcprofile)
+{
+    profilefiles::copyProfile(stores, destprofile, srcprofile);
+}
+
+QStringList myQQuickView::getLangStrings(QString typeStr, QString langCode)
+{
+    return ::getLangStrings(typeStr, langCode);
+}
+
+QVariant myQQuickView::createMacroIni(QVariant name, QVariant macroIndex)
+{
+    return macrolibrary::createMacroIni(name.toString(), macroIndex);
+}
+
+QVariant myQQuickView::updataNameList(QVariant type, QStringList nameList)
+{
+    return namelists::updataNameList(type, nameList);
+}
+
+QVariant myQQuickView::modifyMacroNameUpdateProfile(QVariant oldname, QVariant newname)
+{
+    return namelists::modifyMacroNameUpdateProfile(stores, oldname.toString(), newname.toString());
+}
+
+void myQQuickView::deleteMacroUpdateProfile(QVariant macroName)
+{
+    keymatrix::deleteMacroUpdateProfile(stores, macroName.toString());
+}
+
+QVariant myQQuickView::deleteMacroIni(QVariant name)
+{
+    return macrolibrary::deleteMacroIni(name.toString());
+}
+
+QVariantList myQQuickView::getNameList(QVariant type)
+{
+    return namelists::getNameList(type);
+}
+
+QVariant myQQuickView::saveMacroIni(QVariant name, QStringList macros, QVariant repeat)
+{
+    return macrolibrary::saveMacroIni(name.toString(), macros, repeat);
+}
+
+QStringList myQQuickView::loadMacroIni(QVariant name)
+{
+    return macrolibrary::loadMacroIni(name.toString());
+}
+
+void myQQuickView::mouseSaveGundata(QVariant index, QVariantList src6)
+{
+    gundata::mouseSaveGundata(index, src6);
+}
+
+void myQQuickView::modifyGundata(QVariant modifyType, QVariantList src6)
+{
+    gundata::modifyGundata(modifyType, src6);
+}
+
+QVariantList myQQuickView::getGunData(QVariant name)
+{
+    return gundata::getGunData(name);
+}
+
+QStringList myQQuickView::getGunDataKey()
+{
+    return gundata::getGunDataKey();
+}
+
+QVariant myQQuickView::getXYSensitive(QVariant index)
+{
+    return gundata::getXYSensitive(stores.profileStore(false), index);
+}
+
+QVariant myQQuickView::getselectGun(QVariant index)
+{
+    return gundata::getselectGun(stores.profileStore(false), index);
+}
+
+void myQQuickView::setXYSensitive(QVariant index, QVariant xyData)
+{
+    gundata::setXYSensitive(stores.profileStore(false), index, xyData);
+}
+
+void myQQuickView::setSelectGun(QVariant index, QVariant xyData)
+{
+    gundata::setSelectGun(stores.profileStore(false), index, xyData);
+}
+
+QVariantList myQQuickView::mouseGetKeydefine(QVariant index, bool isRecovery)
+{
+    return keymatrix::getKeydefine(stores, index, isRecovery);
+}
+
+void myQQuickView::mouseSetCursorSpeed(uint cursorSpeed)
+{
+    setCursorSpeed(cursorSpeed);
+}
+
+void myQQuickView::mouseSetVerticalScrollLines(uint lines)
+{
+    setVerticalScrollLines(lines);
+}
+
+void myQQuickView::mouseSetDoubleClickSpeed(uint speed)
+{
+    setDoubleClickSpeed(speed);
+}
+
 void myQQuickView::setCurrentProfile(int profile)
 {
     stores.setCurrentProfile(profile);
@@ -143,6 +289,71 @@ void myQQuickView::setDataList(QVariant key, QVariantList datalist)
 }
 
 // ---- device ----------------------------------------------------------------------
+// Every device operation needs the transport; without it (no main window
+// yet) it does nothing and reads give their empty value.
+
+QVariant myQQuickView::mouseSendMacroData(QVariantList macroData, QVariant macroIndex)
+{
+    if (transport)
+        macrotransfer::sendMacroData(*transport, flags(), macroData, macroIndex);
+    return true;
+}
+
+void myQQuickView::mouseSendGundata(int mode, QVariantList data)
+{
+    if (transport)
+        guntransfer::sendGunData(*transport, flags(), profileBlocks, mode, data);
+}
+
+void myQQuickView::mouseSetKeyboardoption(uchar byte1, uchar byte2, uchar byte3, uchar byte4)
+{
+    if (transport)
+        reportrate::setKeyboardOption(*transport, byte1, byte2, byte3, byte4);
+}
+
+void myQQuickView::mouseSetReportRate(uchar rate)
+{
+    if (transport)
+        reportrate::setReportRate(*transport, flags(), rate);
+}
+
+void myQQuickView::mouseResetKeyMatrix()
+{
+    if (transport)
+        keymatrix::resetKeyMatrix(*transport, flags(), stores.profileStore(false));
+}
+
+void myQQuickView::mouseSetKeyMatrix(QVariantList src64, bool isSendData, QVariantList otherParam)
+{
+    if (transport)
+        keymatrix::setKeyMatrix(*transport, flags(), stores.profileStore(false), profileBlocks, src64, isSendData,
+                                otherParam);
+    else
+        keymatrix::storeLayout(stores.profileStore(false), src64);
+}
+
+void myQQuickView::mouseSetDpi(int dpiCount, QString sensorType, QVariantList dpiValueArray)
+{
+    if (transport)
+        dpi::setDpi(*transport, flags(), profileBlocks, dpiCount, sensorType, dpiValueArray);
+}
+
+void myQQuickView::mouseSetRGBEffect(uchar effect, uchar option1, uchar option2)
+{
+    if (transport)
+        lighting::setEffect(*transport, flags(), profileBlocks, effect, option1, option2);
+}
+
+void myQQuickView::mouseSetRGBColor(uchar type, QVariantList src24)
+{
+    if (transport)
+        lighting::setColor(*transport, flags(), profileBlocks, type, src24);
+}
+
+QVariantList myQQuickView::GetKeyboardoption()
+{
+    return transport ? reportrate::getKeyboardOption(*transport) : QVariantList{0, 0, 0, 0};
+}
 
 void myQQuickView::mouseSetCurrentDPI(uchar currentDPI)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "deviceflags.h"
 #include "profileblocks.h"
 #include "settingsstores.h"
 
@@ -28,6 +29,7 @@ public:
     ProfileBlocks profileBlocks;
 
     bool family560() const { return icType == QLatin1String("560"); }
+    DeviceFlags flags() const { return {family560(), isGun, isColorful, is55328}; }
 
     // While the device is gone nothing enables the view again, not even the
     // end of a protection period that was running when it went.
@@ -38,16 +40,54 @@ public slots:
     void initUI();
     void runUI();
     void resetApconfig();
+    bool loadMacroFile(QVariant macroFileName);
+    void saveMacroFile(QVariant macroFileName);
+    bool loadProfile(int profile);
+    void saveProfile(int profile);
+    void resetProfile(int profile);
+    void copyProfile(int destprofile, int srcprofile);
+    QStringList getLangStrings(QString typeStr, QString langCode);
+    QVariant createMacroIni(QVariant name, QVariant macroIndex);
+    QVariant updataNameList(QVariant type, QStringList nameList);
+    QVariant modifyMacroNameUpdateProfile(QVariant oldname, QVariant newname);
+    void deleteMacroUpdateProfile(QVariant macroName);
+    QVariant deleteMacroIni(QVariant name);
+    QVariantList getNameList(QVariant type);
+    QVariant saveMacroIni(QVariant name, QStringList macros, QVariant repeat);
+    QVariant mouseSendMacroData(QVariantList macroData, QVariant macroIndex);
+    QStringList loadMacroIni(QVariant name);
+    void mouseSaveGundata(QVariant index, QVariantList src6);
+    void mouseSendGundata(int mode, QVariantList data);
+    void modifyGundata(QVariant modifyType, QVariantList src6);
+    QVariantList getGunData(QVariant name);
+    QStringList getGunDataKey();
+    QVariant getXYSensitive(QVariant index);
+    QVariant getselectGun(QVariant index);
+    void setXYSensitive(QVariant index, QVariant xyData);
+    void setSelectGun(QVariant index, QVariant xyData);
     void setCurrentProfile(int profile);
+    void mouseSetKeyboardoption(uchar byte1, uchar byte2, uchar byte3, uchar byte4);
+    void mouseSetReportRate(uchar rate);
     void mouseSetCurrentDPI(uchar currentDPI);
+    void mouseResetKeyMatrix();
     QVariant mouseGetCurrentDPI();
+    void mouseSetKeyMatrix(QVariantList src64, bool isSendData, QVariantList otherParam);
+    void mouseSetDpi(int dpiCount, QString sensorType, QVariantList dpiValueArray);
+    void mouseSetRGBEffect(uchar effect, uchar option1, uchar option2);
+    void mouseSetRGBColor(uchar type, QVariantList src24);
     void mouseSetProfile(uint profileNo);
     void mouseReadProfile(uint profileNo);
     QVariant mouseReadCurrentProfile();
     void mouseSwitchKeyMatrix(int indexNo);
+    QVariantList GetKeyboardoption();
+    void mouseSetCursorSpeed(uint cursorSpeed);
+    void mouseSetVerticalScrollLines(uint lines);
+    void mouseSetDoubleClickSpeed(uint speed);
+    QVariantList mouseGetKeydefine(QVariant index, bool isRecovery);
     void openUpdateExe();
     QVariant getData(QVariant key, bool isRecovery);
     QVariant getGlobalData(QVariant key);
+    // Some pages pass a second argument; it is ignored.
     QVariant getGlobalData(QVariant key, QVariant ignored);
     QVariantList getDataList(QVariant key, bool isRecovery);
     void setData(QVariant key, QVariant data);

@@ -71,6 +71,23 @@ void SettingsStores::resetApconfig()
     globalStore = openIni(globalPath(), this);
 }
 
+bool SettingsStores::replaceProfile(int profile, const QString& sourceFile)
+{
+    SettingsFile* old = this->profile(profile);
+    if (!old)
+        return false;
+    const QString fileName = old->fileName();
+    // Pending writes of the old store go to disk now: when the copy fails the
+    // store stays in use with nothing lost, and when it succeeds a late write
+    // from the old store cannot land on the new content.
+    old->sync();
+    if (!replaceFileWithCopy(sourceFile, fileName))
+        return false;
+    profileStores[profile] = openIni(fileName, this);
+    old->deleteLater();
+    return true;
+}
+
 bool replaceFileWithCopy(const QString& source, const QString& target)
 {
     QFile in(source);

@@ -37,6 +37,12 @@ public:
     // Puts the factory copy of the global file in place.
     void resetApconfig();
 
+    // Replaces profile number `profile` (0..9) with a byte copy of
+    // `sourceFile` and opens a new store on it at the same list position.
+    // When the source is missing or the copy fails, the profile file and its
+    // store stay as they were and the result is false.
+    bool replaceProfile(int profile, const QString& sourceFile);
+
     bool isColorful = false;
     bool isGun = false;
     QString icType;

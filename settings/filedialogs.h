@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The platform's file dialogs, behind a seam: tests install their own
+// choice (a path, or an empty string for a cancelled dialog).
+class FileDialogs
+{
+public:
+    virtual ~FileDialogs() = default;
+
+    // Empty when the user cancels.
+    virtual QString openFile(QWidget* parent, const QString& caption, const QString& dir, const QString& filter) = 0;
+    virtual QString saveFile(QWidget* parent, const QString& caption, const QString& dir, const QString& filter) = 0;
+
+    // The dialogs in force: the platform's unless a test installed others.
+    static FileDialogs& current();
+    static void install(FileDialogs* dialogs);   // nullptr restores the platform's
+};

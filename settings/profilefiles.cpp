@@ -1,0 +1,68 @@
+#include "profilefiles.h"
+
+#include "filedialogs.h"
+#include "settingsfile.h"
+#include "settingsstores.h"
+
+#include <QCoreApplication>
+#include <QStandardPaths>
+
+namespace profilefiles {
+
+namespace {
+
+QString tr(const char* text)
+{
+    // The bridge's translation context, so one translation file serves both.
+    return QCoreApplication::translate("myQQuickView", text);
+}
+
+QString desktop()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
+
+} // namespace
+
+void saveProfile(SettingsStores& stores, QWidget* dialogParent, int profile)
+{
+    SettingsFile* store = stores.profile(profile);
+    if (!store)
+        return;
+    const QString target = FileDialogs::current().saveFile(dialogParent, tr("Save File"), desktop(), tr("Profile(*.pf)"));
+    if (target.isEmpty())
+        return;
+    // The export carries what the page wrote a moment ago, not only what the
+    // deferred write has already put on disk.
+    store->sync();
+    replaceFileWithCopy(store->fileName(), target);
+}
+
+bool loadProfile(SettingsStores& stores, QWidget* dialogParent, int profile)
+{
+    if (!stores.profile(profile))
+        return false;
+    const QString source = FileDialogs::current().openFile(dialogParent, tr("Open File"), desktop(), tr("Profile(*.pf)"));
+    if (source.isEmpty())
+        return false;
+    return stores.replaceProfile(profile, source);
+}
+
+void resetProfile(SettingsStores& stores, int profile)
+{
+    stores.replaceProfile(profile, SettingsStores::defaultProfilePath());
+}
+
+void copyProfile(SettingsStores& stores, int destprofile, int srcprofile)
+{
+    SettingsFile* source = stores.profile(srcprofile);
+    if (!source || !stores.profile(destprofile))
+        return;
+    // The copy must include the source's writes that are still pending.
+    source->sync();
+    if (destprofile == srcprofile)
+        return;
+    stores.replaceProfile(destprofile, source->fileName());
+}
+
+} // namespace profilefiles
