@@ -1,3 +1,5 @@
+#include "copydatafilter.h"
+#include "inputhooks.h"
 #include "singleinstance.h"
 #include "widget.h"
 
@@ -21,7 +23,19 @@ int main(int argc, char* argv[])
 
     Widget window;
     QObject::connect(&instance, &SingleInstance::messageReceived, &window, &Widget::receiveMessage);
+
+    // Without capture (no X server, hooks refused) the program still runs;
+    // recording then simply receives nothing.
+    InputHooks hooks;
+    hooks.init(false);
+    hooks.setKeyboardCallback(&Widget::keyboardEvent, &window);
+    hooks.setMouseCallback(&Widget::mouseEvent, &window);
+    hooks.setCopyDataHandler(&Widget::copyDataReceived, &window);
+    CopyDataFilter copyDataFilter(app, hooks);
+
     window.showNormal();
     window.checkDevice();
-    return app.exec();
+    const int code = app.exec();
+    hooks.removeHooks();
+    return code;
 }

@@ -1,13 +1,10 @@
 #pragma once
 
+#include "nativemessagekind.h"
+
 #include <QByteArray>
 
 class QWidget;
-
-// The window messages the main window reacts to. Only Windows delivers
-// them natively; elsewhere every message is Other and restore requests are
-// carried out through Qt.
-enum class NativeMessage { Other, Restore, DeviceChange };
 
 NativeMessage classifyNativeMessage(const QByteArray& eventType, void* message);
 

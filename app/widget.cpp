@@ -14,9 +14,22 @@
 #include <QDebug>
 #include <QIcon>
 #include <QMenu>
+#include <QMessageBox>
+#include <QQuickItem>
 #include <QSettings>
 
 bool deviceConnected = false;
+
+namespace {
+
+void warningBox(const QString& title, const QString& text)
+{
+    QMessageBox::warning(nullptr, title, text, QMessageBox::Ok);
+}
+
+} // namespace
+
+WarningBoxFunction showWarningBox = &warningBox;
 
 namespace {
 
@@ -196,6 +209,43 @@ void Widget::deviceLost()
 {
     if (view())
         view()->setDeviceGone(true);
+}
+
+// ---- the input hooks' callbacks ---------------------------------------------------
+
+void Widget::keyboardEvent(unsigned char usbCode, bool isDown, void* context)
+{
+    auto* window = static_cast<Widget*>(context);
+    QQuickItem* root = window && window->view() ? window->view()->rootObject() : nullptr;
+    if (!root)
+        return;
+    // Queued: the hook returns at once and the document handles the key later.
+    QMetaObject::invokeMethod(root, "detectKeyboard", Qt::QueuedConnection, Q_ARG(QVariant, QVariant(isDown)),
+                              Q_ARG(QVariant, QVariant(int(usbCode))));
+}
+
+void Widget::mouseEvent(unsigned char buttonCode, bool isDown, int x, int y, void* context)
+{
+    auto* window = static_cast<Widget*>(context);
+    QQuickItem* root = window && window->view() ? window->view()->rootObject() : nullptr;
+    if (!root)
+        return;
+    // Unsigned as the document has always received them; it turns x and y
+    // back into signed values for screens left of or above the primary one.
+    QMetaObject::invokeMethod(root, "detectMouse", Qt::QueuedConnection, Q_ARG(QVariant, QVariant(isDown)),
+                              Q_ARG(QVariant, QVariant(uint(buttonCode))), Q_ARG(QVariant, QVariant(uint(x))),
+                              Q_ARG(QVariant, QVariant(uint(y))));
+}
+
+void Widget::copyDataReceived(const CopyDataRecord* record, void* context)
+{
+    auto* window = static_cast<Widget*>(context);
+    if (!window)
+        return;
+    const std::optional<std::string> text = copyDataWarningText(record);
+    if (!text)
+        return;
+    showWarningBox(window->windowTitle(), QString::fromStdString(*text));
 }
 
 // ---- events --------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "copydata.h"
 #include "hid_thread.h"
 #include "hidowner.h"
 
@@ -15,6 +16,11 @@ class myQQuickView;
 
 // True while a device is connected; restore requests are honoured only then.
 extern bool deviceConnected;
+
+// Shows the copy-data warning: a modal box with no parent and one OK button.
+// Tests put their own function here to see what would be shown.
+using WarningBoxFunction = void (*)(const QString& title, const QString& text);
+extern WarningBoxFunction showWarningBox;
 
 // Posted by discovery to start the UI once "initUI" has had its turn.
 class UserEvent : public QEvent
@@ -55,6 +61,12 @@ public:
     // A device arrived or went away: rediscover 2048 ms after the last such
     // notice, unless a reader still runs (it notices a removal itself).
     void deviceChangeNotified();
+
+    // The input hooks' callbacks; context is the window, and a null context
+    // does nothing. Keys and buttons reach the main document queued.
+    static void keyboardEvent(unsigned char usbCode, bool isDown, void* context);
+    static void mouseEvent(unsigned char buttonCode, bool isDown, int x, int y, void* context);
+    static void copyDataReceived(const CopyDataRecord* record, void* context);
 
     bool isGunDevice() const override;
     QString chipFamily() const override;

@@ -11,6 +11,7 @@ packages=(
     qml6-module-qttest
     libhidapi-dev libudev-dev libgl-dev libxkbcommon-dev libx11-dev
     xvfb xdotool x11-apps imagemagick libglib2.0-bin
+    libxi-dev g++-mingw-w64-x86-64
 )
 
 missing=()

@@ -30,6 +30,9 @@ Item {
     // The DPI stage the mouse reports, counted from 0; -1 for none.
     property int currentStage: -1
     property int keyCount: 8
+    // The last key and button the global capture reported, for the main screen.
+    property string lastKey: ""
+    property string lastButton: ""
 
     property string fontFamily: "微软雅黑"
     property int fontNormalSize: 12
@@ -90,11 +93,23 @@ Item {
     }
 
     function detectKeyboard(isDown, usbCode) {
+        lastKey = "key " + hexByte(usbCode) + (isDown ? " down" : " up")
+        console.log(lastKey)
         msg_KB(isDown, usbCode)
     }
 
     function detectMouse(isDown, tovoCode, x, y) {
+        // The coordinates come unsigned; screens left of or above the
+        // primary one have negative ones.
+        x = x | 0
+        y = y | 0
+        lastButton = "button " + hexByte(tovoCode) + (isDown ? " down" : " up") + " at " + x + "," + y
+        console.log(lastButton)
         msg_MS(isDown, tovoCode, x, y)
+    }
+
+    function hexByte(value) {
+        return "0x" + ("0" + (value & 0xff).toString(16)).slice(-2)
     }
 
     function mainFocus() {
@@ -293,6 +308,22 @@ Item {
                 color: colorGray2
                 font.family: fontFamily
                 font.pixelSize: fontNormalSize
+            }
+
+            Text {
+                topPadding: 24
+                text: "CAPTURED INPUT"
+                color: colorGray2
+                font.family: fontFamily
+                font.pixelSize: fontNormalSize
+                font.letterSpacing: 3
+            }
+            Text {
+                text: (lastKey !== "" ? lastKey : "no key yet") + "   ·   "
+                      + (lastButton !== "" ? lastButton : "no button yet")
+                color: fontColor
+                font.family: fontFamily
+                font.pixelSize: fontMiddleSize
             }
         }
     }
