@@ -10,7 +10,7 @@ packages=(
     qml6-module-qtquick-templates qml6-module-qtquick-layouts qml6-module-qtqml-workerscript
     qml6-module-qttest
     libhidapi-dev libudev-dev libgl-dev libxkbcommon-dev libx11-dev
-    xvfb xdotool x11-apps imagemagick libglib2.0-bin
+    xvfb xdotool x11-apps imagemagick libglib2.0-bin libgl1-mesa-dri fonts-dejavu-core
     libxi-dev g++-mingw-w64-x86-64
 )
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 // Shared by the feature wire tests: the exchanges an operation must make, in
 // order and back to back on the virtual clock, and the device's profile blocks.
 #include "exchangecheck.h"
@@ -92,11 +94,18 @@ inline QByteArray memoryBlock(ProfileBlocks& blocks, uint profile)
 // Reads all five blocks from the device as the connection does, then starts
 // a fresh record. Every block holds the firmware's own non-zero pattern, so
 // a byte the operation does not own must come back exactly as read.
-inline void readAllBlocks(WireRig& rig, ProfileBlocks& blocks)
+// Reads the five blocks into the bridge's copies as a connection does, and
+// returns them as the device holds them: the bytes an operation must send
+// back untouched.
+inline std::array<QByteArray, 5> readAllBlocks(WireRig& rig, ProfileBlocks& blocks)
 {
-    for (uint p = 0; p < ProfileBlocks::kCount; ++p)
+    std::array<QByteArray, 5> read;
+    for (uint p = 0; p < ProfileBlocks::kCount; ++p) {
         blocks.read(rig.hid, p);
+        read[p] = deviceProfile(rig, int(p));
+    }
     vmouse::clearRecord();
+    return read;
 }
 
 inline QByteArray withBytes(QByteArray data, int offset, std::initializer_list<uchar> values)

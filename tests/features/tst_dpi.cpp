@@ -220,10 +220,7 @@ void DpiTest::area560()
     WireRig rig(config(Family::Fw560));
     rig.owner.gun = gun;
     ProfileBlocks blocks;
-    readAllBlocks(rig, blocks);
-    QByteArray read[5];
-    for (int p = 0; p < 5; ++p)
-        read[p] = deviceProfile(rig, p);
+    const auto read = readAllBlocks(rig, blocks);
     DeviceFlags flags;
     flags.family560 = true;
     flags.isGun = gun;

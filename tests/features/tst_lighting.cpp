@@ -263,10 +263,7 @@ void LightingTest::effect560()
     WireRig rig(config(Family::Fw560));
     rig.owner.gun = gun;
     ProfileBlocks blocks;
-    readAllBlocks(rig, blocks);
-    QByteArray read[5];
-    for (int p = 0; p < 5; ++p)
-        read[p] = deviceProfile(rig, p);
+    const auto read = readAllBlocks(rig, blocks);
     rig.clock.advance(64);
 
     lighting::setEffect(rig.hid, flags(true, colourful, is55328, gun), blocks, uchar(effect), uchar(speed),
@@ -315,10 +312,7 @@ void LightingTest::colour560()
     WireRig rig(config(Family::Fw560, 64));
     rig.owner.gun = gun;
     ProfileBlocks blocks;
-    readAllBlocks(rig, blocks);
-    QByteArray read[5];
-    for (int p = 0; p < 5; ++p)
-        read[p] = deviceProfile(rig, p);
+    const auto read = readAllBlocks(rig, blocks);
 
     lighting::setColor(rig.hid, flags(true, colourful, false, gun), blocks, colourful ? 0 : 1, colours);
 

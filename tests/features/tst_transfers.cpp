@@ -252,10 +252,7 @@ void TransfersTest::gunData560()
     state.profiles560[4][65] = 0x04;
     vmouse::setState(rig.device, state);
     ProfileBlocks blocks;
-    readAllBlocks(rig, blocks);
-    QByteArray read[5];
-    for (int p = 0; p < 5; ++p)
-        read[p] = deviceProfile(rig, p);
+    const auto read = readAllBlocks(rig, blocks);
     const int profile = mode + 1;
     const uchar cleared[5] = {0, 0, 0x59, 0xFB, 0x00};
 
