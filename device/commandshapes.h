@@ -42,9 +42,10 @@ constexpr Shape bulkSet(uchar code, const char* failure, int bulkLength, uchar b
     return {code, failure, Pacing::Settle, 1, bulkLength, true, byte3, false, Prefill::Zero};
 }
 
+// The slot goes in byte 1, the value in byte 2.
 constexpr Shape slotSet(uchar code, const char* failure)
 {
-    return {code, failure, Pacing::Settle, 2, 0, false, 0, true, Prefill::Zero};
+    return {code, failure, Pacing::Settle, 1, 0, false, 0, true, Prefill::Zero};
 }
 
 constexpr Shape read(uchar code, const char* failure, Prefill prefill)

@@ -328,13 +328,7 @@ void Hid_Thread::runSlotSet(const commands::Shape& shape, uchar value)
         // The gate stays ours between slots: a command started from the event
         // processing of the next exchange must not overwrite sendReport midway.
         linkIdle = false;
-        sendReport[0] = 0x00;
-        uchar* block = sendReport + 1;
-        std::memset(block, 0, 8);
-        block[0] = shape.code;
-        block[1] = uchar(slot);
-        block[2] = value;
-        block[7] = hidCS(block);
+        buildBlock(shape, {uchar(slot), value}, 0);
         sendSetCommand(0, true);
     }
 }

@@ -1,6 +1,8 @@
 #include "filedialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QStandardPaths>
 
 namespace {
 
@@ -18,6 +20,16 @@ public:
 };
 
 PlatformDialogs platformDialogs;
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("myQQuickView", text);
+}
+
+QString desktop()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
 FileDialogs* installed = nullptr;
 
 } // namespace
@@ -30,4 +42,14 @@ FileDialogs& FileDialogs::current()
 void FileDialogs::install(FileDialogs* dialogs)
 {
     installed = dialogs;
+}
+
+QString FileDialogs::chooseImport(QWidget* parent, const char* filter)
+{
+    return current().openFile(parent, tr("Open File"), desktop(), tr(filter));
+}
+
+QString FileDialogs::chooseExport(QWidget* parent, const char* filter)
+{
+    return current().saveFile(parent, tr("Save File"), desktop(), tr(filter));
 }

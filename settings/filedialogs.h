@@ -18,4 +18,10 @@ public:
     // The dialogs in force: the platform's unless a test installed others.
     static FileDialogs& current();
     static void install(FileDialogs* dialogs);   // nullptr restores the platform's
+
+    // The exchange-file dialogs of the import and export operations: caption
+    // "Open File" or "Save File", starting on the user's desktop, with
+    // `filter` (e.g. "Macro(*.mc)"); texts through the bridge's translations.
+    static QString chooseImport(QWidget* parent, const char* filter);
+    static QString chooseExport(QWidget* parent, const char* filter);
 };

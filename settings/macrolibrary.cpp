@@ -4,11 +4,9 @@
 #include "settingsfile.h"
 #include "settingsstores.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace macrolibrary {
 
@@ -17,16 +15,6 @@ namespace {
 // Far more actions than a 128-byte macro block can hold; a file claiming
 // more (a damaged or foreign ".mc") must not make a load run away.
 constexpr int kMaxActions = 4096;
-
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("myQQuickView", text);
-}
-
-QString desktop()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-}
 
 } // namespace
 
@@ -101,7 +89,7 @@ bool loadMacroFile(QWidget* dialogParent, const QString& name)
     const QString target = macroPath(name);
     if (target.isEmpty())
         return false;
-    const QString source = FileDialogs::current().openFile(dialogParent, tr("Open File"), desktop(), tr("Macro(*.mc)"));
+    const QString source = FileDialogs::chooseImport(dialogParent, "Macro(*.mc)");
     if (source.isEmpty())
         return false;
     // An existing macro is kept as it is; the editor must not then create an
@@ -120,7 +108,7 @@ void saveMacroFile(QWidget* dialogParent, const QString& name)
     const QString source = macroPath(name);
     if (source.isEmpty())
         return;
-    const QString target = FileDialogs::current().saveFile(dialogParent, tr("Save File"), desktop(), tr("Macro(*.mc)"));
+    const QString target = FileDialogs::chooseExport(dialogParent, "Macro(*.mc)");
     if (target.isEmpty())
         return;
     replaceFileWithCopy(source, target);

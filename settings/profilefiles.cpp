@@ -4,32 +4,14 @@
 #include "settingsfile.h"
 #include "settingsstores.h"
 
-#include <QCoreApplication>
-#include <QStandardPaths>
-
 namespace profilefiles {
-
-namespace {
-
-QString tr(const char* text)
-{
-    // The bridge's translation context, so one translation file serves both.
-    return QCoreApplication::translate("myQQuickView", text);
-}
-
-QString desktop()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-}
-
-} // namespace
 
 void saveProfile(SettingsStores& stores, QWidget* dialogParent, int profile)
 {
     SettingsFile* store = stores.profile(profile);
     if (!store)
         return;
-    const QString target = FileDialogs::current().saveFile(dialogParent, tr("Save File"), desktop(), tr("Profile(*.pf)"));
+    const QString target = FileDialogs::chooseExport(dialogParent, "Profile(*.pf)");
     if (target.isEmpty())
         return;
     // The export carries what the page wrote a moment ago, not only what the
@@ -42,7 +24,7 @@ bool loadProfile(SettingsStores& stores, QWidget* dialogParent, int profile)
 {
     if (!stores.profile(profile))
         return false;
-    const QString source = FileDialogs::current().openFile(dialogParent, tr("Open File"), desktop(), tr("Profile(*.pf)"));
+    const QString source = FileDialogs::chooseImport(dialogParent, "Profile(*.pf)");
     if (source.isEmpty())
         return false;
     return stores.replaceProfile(profile, source);

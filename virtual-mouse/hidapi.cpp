@@ -169,6 +169,24 @@ public:
             dev_->lastError = kNoError;
         return slot;
     }
+    // The checks of a report to or from the firmware: those of any I/O
+    // call, and the handle must be the command interface's.
+    DeviceSlot* commandDevice()
+    {
+        DeviceSlot* slot = checkedDevice();
+        if (slot && dev_->iface != kCommand) {
+            fail(kUnsupported);
+            return nullptr;
+        }
+        return slot;
+    }
+    // Records the bytes a caller hands over, whatever becomes of them.
+    void recordOutput(const unsigned char* data, size_t length)
+    {
+        call_.length = length;
+        if (data)
+            call_.data.assign(data, data + length);
+    }
 
 private:
     Library& lib_;
@@ -374,14 +392,10 @@ hid_device* hid_open_path(const char* path)
 int hid_write(hid_device* dev, const unsigned char* data, size_t length)
 {
     Session s(CallKind::Write, dev);
-    s.call().length = length;
-    if (data)
-        s.call().data.assign(data, data + length);
-    DeviceSlot* slot = s.checkedDevice();
+    s.recordOutput(data, length);
+    DeviceSlot* slot = s.commandDevice();
     if (!slot)
         return s.call().result;
-    if (dev->iface != kCommand)
-        return s.fail(kUnsupported);
     if (!data || length < 1 || data[0] != 0)
         return s.fail(kBadReport);
     slot->firmware.receiveOutput(data + 1, length - 1);
@@ -414,14 +428,10 @@ int hid_set_nonblocking(hid_device* dev, int nonblock)
 int hid_send_feature_report(hid_device* dev, const unsigned char* data, size_t length)
 {
     Session s(CallKind::SendFeature, dev);
-    s.call().length = length;
-    if (data)
-        s.call().data.assign(data, data + length);
-    DeviceSlot* slot = s.checkedDevice();
+    s.recordOutput(data, length);
+    DeviceSlot* slot = s.commandDevice();
     if (!slot)
         return s.call().result;
-    if (dev->iface != kCommand)
-        return s.fail(kUnsupported);
     if (!data || length != kFeatureReportSize || data[0] != 0)
         return s.fail(kBadReport);
     const Block plain = slot->firmware.receiveBlock(data + 1);
@@ -434,11 +444,9 @@ int hid_get_feature_report(hid_device* dev, unsigned char* data, size_t length)
 {
     Session s(CallKind::GetFeature, dev);
     s.call().length = length;
-    DeviceSlot* slot = s.checkedDevice();
+    DeviceSlot* slot = s.commandDevice();
     if (!slot)
         return s.call().result;
-    if (dev->iface != kCommand)
-        return s.fail(kUnsupported);
     if (!data || length < 1 || data[0] != 0)
         return s.fail(kBadReport);
     std::uint8_t report[kFeatureReportSize] = {0};

@@ -11,50 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "xvfbserver.h"
+
 namespace {
 
 const QString kBin = QStringLiteral(KESTREL_BIN_DIR);
-
-// A virtual X display of its own, so tests may run side by side.
-class Display
-{
-public:
-    Display()
-    {
-        QTemporaryDir numberDir;
-        numberDir.setAutoRemove(false);
-        numberFile = numberDir.filePath(QStringLiteral("display"));
-        server.setProgram(QStringLiteral("sh"));
-        server.setArguments({QStringLiteral("-c"),
-                             QStringLiteral("exec Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>'%1'")
-                                 .arg(numberFile)});
-        server.start();
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 10000) {
-            QFile file(numberFile);
-            if (file.open(QIODevice::ReadOnly)) {
-                const QByteArray number = file.readAll().trimmed();
-                if (!number.isEmpty()) {
-                    name = QStringLiteral(":") + QString::fromLatin1(number);
-                    break;
-                }
-            }
-            QThread::msleep(50);
-        }
-    }
-    ~Display()
-    {
-        server.terminate();
-        server.waitForFinished(3000);
-        QFile::remove(numberFile);
-    }
-    QString name;
-
-private:
-    QProcess server;
-    QString numberFile;
-};
 
 // One installed copy of the program (executable and modules/ side by side)
 // in a temporary directory, run with the virtual mouse preloaded.
@@ -227,22 +188,22 @@ private slots:
     void startsWithoutAnXServerForCapture();
 
 private:
-    std::unique_ptr<Display> display;
+    std::unique_ptr<XvfbServer> display;
 };
 
 void EndToEnd::initTestCase()
 {
-    display = std::make_unique<Display>();
-    QVERIFY2(!display->name.isEmpty(), "Xvfb did not start");
+    display = std::make_unique<XvfbServer>();
+    QVERIFY2(!display->name().isEmpty(), "Xvfb did not start");
 }
 
 void EndToEnd::startConnectAndQuit()
 {
-    Program program(display->name);
+    Program program(display->name());
     program.start();
     QVERIFY(program.waitForLine(QStringLiteral("Device Connect")));
     QVERIFY(program.waitForLine(QStringLiteral("Info: Detect Device")));
-    QVERIFY(!windowOf(display->name).isEmpty());
+    QVERIFY(!windowOf(display->name()).isEmpty());
     // The link check came first; then the keyboard options, read and written
     // back with bit 3 of byte 1 set (the reference mouse is a 560).
     QTRY_VERIFY_WITH_TIMEOUT(featureReports(program).size() >= 3, 5000);
@@ -253,15 +214,15 @@ void EndToEnd::startConnectAndQuit()
     // The main screen is up once the first protection period ends.
     QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 1")));
     QTest::qWait(1500);
-    screenshot(display->name, QStringLiteral("connected.png"));
-    QVERIFY(quit(program, display->name));
+    screenshot(display->name(), QStringLiteral("connected.png"));
+    QVERIFY(quit(program, display->name()));
     QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.process.exitCode(), 0);
 }
 
 void EndToEnd::secondStartExitsWithOne()
 {
-    Program program(display->name);
+    Program program(display->name());
     program.start();
     QVERIFY(program.waitForLine(QStringLiteral("Device Connect")));
     QProcess second;
@@ -272,20 +233,20 @@ void EndToEnd::secondStartExitsWithOne()
     // The second start never got as far as the device.
     QVERIFY(!QString::fromUtf8(second.readAll()).contains(QLatin1String("Device")));
     QCOMPARE(program.lines().count(QStringLiteral("Device Connect")), 1);
-    QVERIFY(quit(program, display->name));
+    QVERIFY(quit(program, display->name()));
     QCOMPARE(program.process.exitCode(), 0);
 }
 
 void EndToEnd::followsTheDpiButtonUnplugAndReplug()
 {
-    Program program(display->name);
+    Program program(display->name());
     program.start();
     QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 1")));
     program.vmousectl({QStringLiteral("dpi"), QStringLiteral("3")});
     QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 3"), 3000));
     QVERIFY(program.waitForLine(QStringLiteral("Info: DPI Switch to "), 3000));
     QTest::qWait(300);
-    screenshot(display->name, QStringLiteral("dpi-stage-3.png"));
+    screenshot(display->name(), QStringLiteral("dpi-stage-3.png"));
 
     QElapsedTimer timer;
     timer.start();
@@ -295,19 +256,19 @@ void EndToEnd::followsTheDpiButtonUnplugAndReplug()
              qPrintable(program.lines().join(QLatin1Char('\n'))));
     QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
     QTest::qWait(300);
-    screenshot(display->name, QStringLiteral("removed.png"));
+    screenshot(display->name(), QStringLiteral("removed.png"));
 
     // Back in: the device-change notice starts discovery about 2 s later.
     program.vmousectl({QStringLiteral("replug")});
     QVERIFY(program.waitForLine(QStringLiteral("Device Connect"), 8000, 2));
     QVERIFY(program.waitForLine(QStringLiteral("qml: view enabled"), 5000));
-    QVERIFY(quit(program, display->name));
+    QVERIFY(quit(program, display->name()));
     QCOMPARE(program.process.exitCode(), 0);
 }
 
 void EndToEnd::nothingAttached()
 {
-    Program program(display->name, QString(), true);   // VMOUSE_CONFIG empty: no device
+    Program program(display->name(), QString(), true);   // VMOUSE_CONFIG empty: no device
     program.start();
     QVERIFY(program.waitForLine(QStringLiteral("Device DisConnect")));
     QVERIFY(!program.lines().contains(QStringLiteral("Device Connect")));
@@ -315,39 +276,39 @@ void EndToEnd::nothingAttached()
     QCOMPARE(program.process.state(), QProcess::Running);   // it waits in the tray
     // Xvfb has no tray: the window is minimised rather than hidden, so the
     // quit action stays within reach.
-    QVERIFY(!windowOf(display->name).isEmpty());
-    QVERIFY(quit(program, display->name));
+    QVERIFY(!windowOf(display->name()).isEmpty());
+    QVERIFY(quit(program, display->name()));
     QCOMPARE(program.process.exitCode(), 0);
 }
 
 void EndToEnd::quitFromTheWindowMenu()
 {
-    Program program(display->name);
+    Program program(display->name());
     program.start();
     QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 1")));
     QTest::qWait(1500);   // past the first protection period
-    const QString window = windowOf(display->name);
+    const QString window = windowOf(display->name());
     run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
-                                    QStringLiteral("600"), QStringLiteral("560")}, display->name);
-    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")}, display->name);
+                                    QStringLiteral("600"), QStringLiteral("560")}, display->name());
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")}, display->name());
     QTest::qWait(500);
-    screenshot(display->name, QStringLiteral("quit-menu.png"));
+    screenshot(display->name(), QStringLiteral("quit-menu.png"));
     // The menu's one entry sits just below and right of the pointer.
     run(QStringLiteral("xdotool"), {QStringLiteral("mousemove_relative"), QStringLiteral("20"), QStringLiteral("11")},
-        display->name);
-    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}, display->name);
+        display->name());
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}, display->name());
     QVERIFY(program.process.waitForFinished(10000));
     QCOMPARE(program.process.exitCode(), 0);
 }
 
 void EndToEnd::keysAndClicksReachTheMainDocument()
 {
-    Program program(display->name);
+    Program program(display->name());
     program.start();
     QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 1")));
     QTest::qWait(1500);   // past the first protection period
     const auto xdotool = [&](const QStringList& arguments) {
-        run(QStringLiteral("xdotool"), arguments, display->name);
+        run(QStringLiteral("xdotool"), arguments, display->name());
     };
     // System-wide: the keys go to whichever window has the focus.
     xdotool({QStringLiteral("key"), QStringLiteral("a")});
@@ -366,7 +327,7 @@ void EndToEnd::keysAndClicksReachTheMainDocument()
     QVERIFY(program.waitForLine(QStringLiteral("qml: button 0xf0 down at 1100,700"), 3000));
     QVERIFY(program.waitForLine(QStringLiteral("qml: button 0xf0 up at 1100,700"), 3000));
     QTest::qWait(300);
-    screenshot(display->name, QStringLiteral("captured-input.png"));
+    screenshot(display->name(), QStringLiteral("captured-input.png"));
 
     // One line per edge, in order: no repeats, nothing swallowed or doubled.
     // xdotool holds left Shift (0xe1) around Shift_R; those two lines aside.
@@ -380,14 +341,14 @@ void EndToEnd::keysAndClicksReachTheMainDocument()
     QCOMPARE(captured, (QStringList{"key 0x04 down", "key 0x04 up", "key 0x58 down", "key 0x58 up",
                                     "key 0xe5 down", "key 0xe5 up", "button 0xf0 down at 1100,700",
                                     "button 0xf0 up at 1100,700"}));
-    QVERIFY(quit(program, display->name));
+    QVERIFY(quit(program, display->name()));
     QCOMPARE(program.process.exitCode(), 0);
 }
 
 void EndToEnd::startsWithoutAnXServerForCapture()
 {
     // No display at all: the capture cannot install, the program goes on.
-    Program program(display->name);
+    Program program(display->name());
     program.environment.remove(QStringLiteral("DISPLAY"));
     program.environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.process.setProcessEnvironment(program.environment);

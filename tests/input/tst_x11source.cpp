@@ -10,6 +10,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "xvfbserver.h"
+
+#include <memory>
 #include <QThread>
 
 #include <vector>
@@ -73,8 +77,7 @@ private:
     // Waits until the recorder holds count events of the kind.
     bool waitFor(const std::vector<Event>& events, std::size_t count);
 
-    QProcess server;
-    QTemporaryDir dir;
+    std::unique_ptr<XvfbServer> server;
     QByteArray display;
     QByteArray savedDisplay;
 };
@@ -82,30 +85,16 @@ private:
 void X11SourceTest::initTestCase()
 {
     savedDisplay = qgetenv("DISPLAY");
-    const QString numberFile = dir.filePath(QStringLiteral("display"));
     // -noreset: the source's connection is often the only client, and a
     // server resetting after its last client refuses the next one briefly.
-    server.start(QStringLiteral("sh"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("exec Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>'%1'").arg(numberFile)});
-    QElapsedTimer timer;
-    timer.start();
-    while (display.isEmpty() && timer.elapsed() < 10000) {
-        QFile file(numberFile);
-        if (file.open(QIODevice::ReadOnly)) {
-            const QByteArray number = file.readAll().trimmed();
-            if (!number.isEmpty())
-                display = ":" + number;
-        }
-        QTest::qWait(50);
-    }
+    server = std::make_unique<XvfbServer>(QStringList{QStringLiteral("-noreset")});
+    display = server->name().toLatin1();
     QVERIFY2(!display.isEmpty(), "Xvfb did not start");
 }
 
 void X11SourceTest::cleanupTestCase()
 {
-    server.terminate();
-    server.waitForFinished(3000);
+    server.reset();
     qputenv("DISPLAY", savedDisplay);
 }
 

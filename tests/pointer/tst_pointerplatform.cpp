@@ -5,7 +5,7 @@
 //
 // The process never reaches the user's own settings: the session bus is
 // pointed at nothing and the configuration home is temporary throughout.
-#include "debuglines.h"
+#include "debugcapture.h"
 #include "pointersettings.h"
 
 #include <QDeadlineTimer>
@@ -16,6 +16,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "xvfbserver.h"
+
+#include <memory>
 
 #include <optional>
 
@@ -67,7 +71,7 @@ class TestPointerPlatform : public QObject
 {
     Q_OBJECT
 
-    QProcess xvfb;
+    std::unique_ptr<XvfbServer> xvfb;
     QByteArray displayName;
     Display* observer = nullptr;   // the second connection that reads the settings back
     QTemporaryDir configHome;
@@ -120,23 +124,11 @@ private slots:
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/kestrel-test-bus");
         PointerSettings::install(nullptr);
 
-        // -displayfd picks a free display and writes its number once the
-        // server accepts connections; -terminate ends the server when the
-        // observer connection closes, even if this test dies.
-        const QString server = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        QVERIFY2(!server.isEmpty(), "Xvfb is needed (scripts/setup.sh installs it)");
-        xvfb.start(server, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-terminate"),
-                            QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                            QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("640x480x24")});
-        QVERIFY(xvfb.waitForStarted(10000));
-        QByteArray number;
-        QDeadlineTimer deadline(15000);
-        while (!number.contains('\n') && !deadline.hasExpired() && xvfb.state() == QProcess::Running) {
-            xvfb.waitForReadyRead(500);
-            number += xvfb.readAllStandardOutput();
-        }
-        QVERIFY2(number.contains('\n'), "Xvfb did not report its display");
-        displayName = ':' + number.trimmed();
+        // -terminate ends the server when the observer connection closes,
+        // even if this test dies.
+        xvfb = std::make_unique<XvfbServer>(QStringList{QStringLiteral("-terminate")}, QStringLiteral("640x480x24"));
+        QVERIFY2(!xvfb->name().isEmpty(), "Xvfb did not report its display");
+        displayName = xvfb->name().toLatin1();
         observer = XOpenDisplay(displayName.constData());
         QVERIFY2(observer, displayName.constData());
     }
@@ -146,13 +138,7 @@ private slots:
         if (observer)
             XCloseDisplay(observer);
         observer = nullptr;
-        if (xvfb.state() != QProcess::NotRunning) {
-            xvfb.terminate();
-            if (!xvfb.waitForFinished(5000)) {
-                xvfb.kill();
-                xvfb.waitForFinished(5000);
-            }
-        }
+        xvfb.reset();
     }
 
     void init()
@@ -194,7 +180,7 @@ private slots:
     {
         QFETCH(unsigned, step);
         QFETCH(int, numerator);
-        DebugLines debug;
+        DebugCapture debug;
         setCursorSpeed(step);
         QCOMPARE(debug.lines(), QStringList());
         int readNumerator = 0, readDenominator = 0;
@@ -217,7 +203,7 @@ private slots:
     void cursorSpeedWithoutDisplayWritesTheLine()
     {
         qunsetenv("DISPLAY");
-        DebugLines debug;
+        DebugCapture debug;
         setCursorSpeed(5);
         QCOMPARE(debug.lines(), QStringList{QStringLiteral("setCursorSpeed Failed")});
     }
@@ -229,14 +215,14 @@ private slots:
                || QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(unused)))
             ++unused;
         qputenv("DISPLAY", ':' + QByteArray::number(unused));
-        DebugLines debug;
+        DebugCapture debug;
         setCursorSpeed(5);
         QCOMPARE(debug.lines(), QStringList{QStringLiteral("setCursorSpeed Failed")});
     }
 
     void withoutDesktopDoubleClickAndWheelWriteTheirLines()
     {
-        DebugLines debug;
+        DebugCapture debug;
         setDoubleClickSpeed(4);
         setVerticalScrollLines(3);
         setVerticalScrollLines(1000);
@@ -248,7 +234,7 @@ private slots:
     void unknownDesktopWritesTheLines()
     {
         qputenv("XDG_CURRENT_DESKTOP", "NoSuchDesktop");
-        DebugLines debug;
+        DebugCapture debug;
         setDoubleClickSpeed(4);
         setVerticalScrollLines(3);
         QCOMPARE(debug.lines(), (QStringList{QStringLiteral("setDoubleClickSpeed Failed"),
@@ -263,7 +249,7 @@ private slots:
         QVERIFY(prepareGnomeStore(schemas));
         qputenv("GSETTINGS_BACKEND", "keyfile");
 
-        DebugLines debug;
+        DebugCapture debug;
         setDoubleClickSpeed(6);
         QCOMPARE(debug.lines(), QStringList());
         const QString gsettings = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
@@ -287,7 +273,7 @@ private slots:
         QVERIFY(prepareGnomeStore(schemas));
         qputenv("GSETTINGS_BACKEND", "keyfile");
 
-        DebugLines debug;
+        DebugCapture debug;
         setVerticalScrollLines(3);
         QCOMPARE(debug.lines(), QStringList{QStringLiteral("setVerticalScrollLines Failed")});
     }
@@ -301,7 +287,7 @@ private slots:
         QTemporaryDir schemas;
         QVERIFY(prepareGnomeStore(schemas));
 
-        DebugLines debug;
+        DebugCapture debug;
         setDoubleClickSpeed(6);
         QCOMPARE(debug.lines(), QStringList{QStringLiteral("setDoubleClickSpeed Failed")});
     }
@@ -310,7 +296,7 @@ private slots:
     {
         QTemporaryDir bin;
         installFakeKdeTool(bin);
-        DebugLines debug;
+        DebugCapture debug;
         setDoubleClickSpeed(6);
         setVerticalScrollLines(1000);
         QCOMPARE(debug.lines(), QStringList());
@@ -324,7 +310,7 @@ private slots:
         QTemporaryDir bin;
         installFakeKdeTool(bin);
         qputenv("FAKE_TOOL_EXIT", "1");
-        DebugLines debug;
+        DebugCapture debug;
         setDoubleClickSpeed(6);
         setVerticalScrollLines(3);
         QCOMPARE(debug.lines(), (QStringList{QStringLiteral("setDoubleClickSpeed Failed"),

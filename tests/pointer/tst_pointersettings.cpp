@@ -1,6 +1,6 @@
 // The pointer settings as the bridge uses them: step conversions, the values
 // handed to the adapter, and the failure lines when the adapter refuses.
-#include "debuglines.h"
+#include "debugcapture.h"
 #include "pointersettings.h"
 
 #include <QTest>
@@ -92,7 +92,7 @@ private slots:
 
     void cursorStepReachesTheAdapterConverted()
     {
-        DebugLines debug;
+        DebugCapture debug;
         setCursorSpeed(0);
         setCursorSpeed(5);
         setCursorSpeed(10);
@@ -104,7 +104,7 @@ private slots:
 
     void doubleClickStepReachesTheAdapterAsMilliseconds()
     {
-        DebugLines debug;
+        DebugCapture debug;
         setDoubleClickSpeed(0);
         setDoubleClickSpeed(3);
         setDoubleClickSpeed(10);
@@ -115,7 +115,7 @@ private slots:
 
     void scrollLinesPassUnchanged()
     {
-        DebugLines debug;
+        DebugCapture debug;
         setVerticalScrollLines(1);
         setVerticalScrollLines(3);
         setVerticalScrollLines(100);
@@ -129,7 +129,7 @@ private slots:
     void refusedCursorSpeedWritesItsLine()
     {
         fake.accept = false;
-        DebugLines debug;
+        DebugCapture debug;
         setCursorSpeed(0);
         QCOMPARE(fake.speeds, std::vector<unsigned>{1});
         QCOMPARE(debug.lines(), QStringList{QStringLiteral("setCursorSpeed Failed")});
@@ -138,7 +138,7 @@ private slots:
     void refusedScrollLinesWriteTheirLine()
     {
         fake.accept = false;
-        DebugLines debug;
+        DebugCapture debug;
         setVerticalScrollLines(1000);
         QCOMPARE(fake.wheelLines, std::vector<unsigned>{1000});
         QCOMPARE(debug.lines(), QStringList{QStringLiteral("setVerticalScrollLines Failed")});
@@ -147,7 +147,7 @@ private slots:
     void refusedDoubleClickTimeWritesItsLine()
     {
         fake.accept = false;
-        DebugLines debug;
+        DebugCapture debug;
         setDoubleClickSpeed(10);
         QCOMPARE(fake.doubleClickTimes, std::vector<unsigned>{200});
         QCOMPARE(debug.lines(), QStringList{QStringLiteral("setDoubleClickSpeed Failed")});
@@ -156,7 +156,7 @@ private slots:
     void eachRefusalWritesOneLine()
     {
         fake.accept = false;
-        DebugLines debug;
+        DebugCapture debug;
         setCursorSpeed(4);
         setDoubleClickSpeed(4);
         setVerticalScrollLines(4);

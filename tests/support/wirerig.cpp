@@ -1,48 +1,5 @@
 #include "wirerig.h"
 
-#include <QMutex>
-#include <QMutexLocker>
-
-namespace {
-
-QMutex linesMutex;
-QStringList capturedLines;
-QtMessageHandler previousHandler = nullptr;
-int captureDepth = 0;   // nested captures share the outermost one's lines
-
-void captureMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    {
-        QMutexLocker lock(&linesMutex);
-        capturedLines.append(text);
-    }
-    if (previousHandler)
-        previousHandler(type, context, text);
-}
-
-} // namespace
-
-DebugCapture::DebugCapture()
-{
-    QMutexLocker lock(&linesMutex);
-    capturedLines.clear();
-    if (captureDepth++ == 0)
-        previousHandler = qInstallMessageHandler(captureMessage);
-}
-
-DebugCapture::~DebugCapture()
-{
-    QMutexLocker lock(&linesMutex);
-    if (--captureDepth == 0)
-        qInstallMessageHandler(previousHandler);
-}
-
-QStringList DebugCapture::lines() const
-{
-    QMutexLocker lock(&linesMutex);
-    return capturedLines;
-}
-
 WireRig::WireRig(const vmouse::DeviceConfig& deviceConfig)
     : config(deviceConfig)
 {

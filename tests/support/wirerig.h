@@ -1,5 +1,6 @@
 #pragma once
 
+#include "debugcapture.h"
 #include "hid_thread.h"
 #include "hidowner.h"
 #include "virtual_mouse.h"
@@ -9,15 +10,6 @@
 #include <QStringList>
 
 #include <vector>
-
-// Collects the program's debug lines ("cmd Failed 0B", ...) while alive.
-class DebugCapture
-{
-public:
-    DebugCapture();
-    ~DebugCapture();
-    QStringList lines() const;
-};
 
 // Stands in for the main window: the flags it answers with and the
 // reader's effects, in the order they arrived on the GUI thread.
