@@ -9,6 +9,8 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // The version window shows the build's own version.
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
     SingleInstance instance;
     if (instance.isRunning()) {
         instance.sendMessage(QString(), 5000);

@@ -2,6 +2,7 @@
 
 #include "myqquickview.h"
 #include "settingsstores.h"
+#include "uisetup.h"
 
 #include <QQmlContext>
 #include <QQuickItem>
@@ -29,11 +30,13 @@ void Ui_Controler::setupUi(QWidget* mainWindow, QObject* hid)
 
     view = new myQQuickView(window);
     view->setObjectName(QStringLiteral("ui_View"));
-    view->setSource(QUrl(QStringLiteral("qrc:modules/qml/main")));
+    prepareUiEngine(view->engine());
+    // Published before the document loads, so its bindings see them at once.
     QQmlContext* context = view->rootContext();
     context->setContextProperty(QStringLiteral("ui_View"), view);
     context->setContextProperty(QStringLiteral("hid"), hid);
     context->setContextProperty(QStringLiteral("ui_Ctl"), this);
+    view->setSource(QUrl(QStringLiteral("qrc:modules/qml/main")));
     window->resize(view->size());
 
     QSettings global(SettingsStores::globalPath(), QSettings::IniFormat);

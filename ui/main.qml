@@ -1,14 +1,28 @@
+pragma ComponentBehavior: Bound
 import QtQuick
+import "basic"
+import "common"
+import "pages"
 
-// The main document: the whole content of the window, and the entry point of
-// every call from the backend (initUI, run, setProtectUI, setCurrentDPI,
-// detectKeyboard, detectMouse). Until the pages arrive it shows a plain main
-// screen with the connection and the DPI stage the mouse reports.
+// The main document: the whole content of the window. It lays out the
+// permanent panels, hosts every page, opens the dialog pages over the mask,
+// and is where the backend calls in: initUI, run, setProtectUI,
+// setCurrentDPI, detectKeyboard and detectMouse.
 Item {
     id: mainIten
+
     width: 1024
     height: 640
     visible: false
+
+    // The backend publishes the bridge (ui_View), the device commands (hid)
+    // and the window controller (ui_Ctl) as context properties of the view;
+    // every document reaches them through these three.
+    // qmllint disable unqualified
+    readonly property var bridge: ui_View
+    readonly property var device: hid
+    readonly property var controller: ui_Ctl
+    // qmllint enable unqualified
 
     property var mainLang: ["Editor", "Macro Editor", "Gun Editor", "Report Rate", "Config", "Reset",
         "Reset factory setting", "Cancel", "OK", "System setting", "Save", "", "", "", ""]
@@ -17,23 +31,13 @@ Item {
     property string icType: "553"
     property bool is55328: false
     property string language: "ChineseSimplified"
-    property string url: "https://example.com/kestrel-orbit"
+    property string url: "https://kestrel-orbit.example.org/"
     property bool isPownOn: false
     property bool isScrollRateFocus: false
-
-    // Set by the bridge when the whole view is disabled or enabled again.
-    property bool viewEnabled: true
-    // True while the busy indicator shows and input is ignored.
-    property bool isProtected: false
-    // Disabled without a protection period running: the device went away.
-    readonly property bool deviceGone: !viewEnabled && !isProtected
-    // The DPI stage the mouse reports, counted from 0; -1 for none.
-    property int currentStage: -1
+    property int profileNo: 0
     property int keyCount: 8
-    // The last key and button the global capture reported, for the main screen.
-    property string lastKey: ""
-    property string lastButton: ""
 
+    // Theme: fonts and colours of every page.
     property string fontFamily: "微软雅黑"
     property int fontNormalSize: 12
     property int fontMiddleSize: 14
@@ -47,314 +51,579 @@ Item {
     property color colorBlue: "#a7a9ab"
     property color colorOrange: "#d52925"
     property color colorBlack: "#000000"
+    property color colorUnsaved: "#009cde"
     property int skin_No: 1
+
+    function imagePath(group, file) {
+        return "qrc:/" + group + "/modules/img/skin" + skin_No + "/" + group + "/" + file + ".png"
+    }
+
+    // Images, by the group they belong to.
+    readonly property url sourceBackground: "qrc:/modules/img/background.png"
+    readonly property url sourceTitleBar: "qrc:/modules/img/titleBar.png"
+    readonly property url sourceTitleLogo: "qrc:/modules/img/titleLogo.png"
+    readonly property url sourcePowerOn: imagePath("index", "powerOn")
+    readonly property url sourceAskBtn: imagePath("index", "ask")
+    readonly property url sourceAskBtnH: imagePath("index", "askH")
+    readonly property url sourceMinBtn: imagePath("index", "min")
+    readonly property url sourceMinBtnH: imagePath("index", "minH")
+    readonly property url sourceCloseBtn: imagePath("index", "close")
+    readonly property url sourceCloseBtnH: imagePath("index", "closeH")
+    readonly property url sourceDropBtn: imagePath("index", "dropBtn")
+    readonly property url sourceDropBtnU: imagePath("index", "dropBtnU")
+    readonly property url sourceSlide: imagePath("index", "slide")
+    readonly property url sourceCheckBtn: imagePath("index", "checkBtn")
+    readonly property url sourceDlgClose: imagePath("index", "dlgClose")
+    readonly property url sourceDlgCloseH: imagePath("index", "dlgCloseH")
+    readonly property url sourceRestoreBtn: imagePath("index", "restore")
+    readonly property url sourceRestoreBtnH: imagePath("index", "restoreH")
+    readonly property url sourceResetBtn: imagePath("index", "reset")
+    readonly property url sourceResetBtnH: imagePath("index", "resetH")
+    readonly property url sourceOkBtn: imagePath("index", "ok")
+    readonly property url sourceOkBtnH: imagePath("index", "okH")
+    readonly property url sourceCancelBtn: imagePath("index", "cancel")
+    readonly property url sourceCancelBtnH: imagePath("index", "cancelH")
+    readonly property url sourceDpiScale: imagePath("dpiSetting", "scale")
+    readonly property url sourceMouse: imagePath("mouse", "mouse")
+    readonly property url sourceBackBtn: imagePath("lightControl", "back")
+    readonly property url sourceBackBtnH: imagePath("lightControl", "backH")
+    readonly property url sourceBackBtnP: imagePath("lightControl", "backP")
+    readonly property url sourceSpeedScale: imagePath("lightControl", "speedScale")
+    readonly property url sourceColorBar: imagePath("lightControl", "colorBar")
+    readonly property url sourceMacroDelay: imagePath("macros", "delay")
+    readonly property url sourceMacroKeyDown: imagePath("macros", "keyDown")
+    readonly property url sourceMacroKeyUp: imagePath("macros", "keyUp")
+    readonly property url sourceMacroMouseDown: imagePath("macros", "mouseDown")
+    readonly property url sourceMacroMouseUp: imagePath("macros", "mouseUp")
+    readonly property url sourceGunTarget: "qrc:/gun/modules/img/skin1/gun/target.png"
+
+    function gunImage(number) {
+        return "qrc:/gun/modules/img/skin1/gun/gun" + number + ".png"
+    }
+
+    // Set by the bridge when the whole view is disabled or enabled again.
+    property bool viewEnabled: true
+    // Disabled with no protection period running: the device went away.
+    readonly property bool deviceGone: !viewEnabled && !protectUIItem.isBusy
+    readonly property alias keyCodeTable: _KeyCodeString
+    readonly property bool isAnyUnsaved: dpiSettingMain.isSave
+
+    onDeviceGoneChanged: console.log(deviceGone ? "view disabled: device gone" : "view enabled")
 
     signal msg_KB(bool isDown, int usbCode)
     signal msg_MS(bool isDown, int tovoCode, int x, int y)
     signal emptyAreaPressed()
 
+    function toBool(value) {
+        return value === true || value === "true" || value === 1 || value === "1"
+    }
+
+    // A language section replaces a page's texts position by position; a
+    // position the file does not fill reads as the empty text.
+    function fitTexts(texts, builtIn) {
+        var out = []
+        for (var i = 0; i < Math.max(texts.length, builtIn.length); ++i)
+            out.push(i < texts.length && texts[i] !== undefined ? String(texts[i]) : "")
+        return out
+    }
+
+    // The language sections in the order they are read at the first
+    // connection, with where each one's texts go.
+    function languageTargets() {
+        return [
+            ["main", function (texts) { mainLang = fitTexts(texts, mainLang) }],
+            ["keyMatrix", null],
+            ["keyAssigment", null],
+            ["dpiSetting", function (texts) { dpiSettingMain.dpiSettingLang = fitTexts(texts, dpiSettingMain.dpiSettingLang) }],
+            ["lightControl", null],
+            ["macroEditor", null],
+            ["systemSetting", null],
+            ["gunControl", null],
+            ["profile", null],
+            ["keyCode", function (texts) { _KeyCodeString.names = texts }],
+            // Read for its side effect: it replaces the tray's DPI texts.
+            ["other", null]
+        ]
+    }
+
     function initUI() {
         setProtectUI(1000)
         mainIten.visible = true
         if (!isPownOn) {
-            isColorful = ui_View.getGlobalData("mouse/isColorful") === "true" || ui_View.getGlobalData("mouse/isColorful") === true
-            icType = ui_View.getGlobalData("mouse/icType")
-            is55328 = ui_View.getGlobalData("mouse/is55328") === "true" || ui_View.getGlobalData("mouse/is55328") === true
-            isGun = ui_View.getGlobalData("mouse/isGun") === "true" || ui_View.getGlobalData("mouse/isGun") === true
-            var keys = parseInt(ui_View.getGlobalData("mouse/keyCount"))
-            keyCount = isNaN(keys) ? 8 : keys
-            language = ui_View.getGlobalData("common/language")
-            url = ui_View.getGlobalData("common/url")
-            if (icType === "560") {
-                if (ui_View.mouseReadCurrentProfile() !== 1)
-                    hid.hid560_02H_SetCurrentProfile(1)
+            isColorful = toBool(bridge.getGlobalData("mouse/isColorful"))
+            icType = String(bridge.getGlobalData("mouse/icType"))
+            is55328 = toBool(bridge.getGlobalData("mouse/is55328"))
+            isGun = toBool(bridge.getGlobalData("mouse/isGun"))
+            var keys = parseInt(bridge.getGlobalData("mouse/keyCount"))
+            keyCount = isNaN(keys) ? keyCount : keys
+            language = String(bridge.getGlobalData("common/language"))
+            url = String(bridge.getGlobalData("common/url"))
+            if (icType === "560" && Number(bridge.mouseReadCurrentProfile()) !== 1)
+                device.hid560_02H_SetCurrentProfile(1)
+            var targets = languageTargets()
+            for (var i = 0; i < targets.length; ++i) {
+                var texts = bridge.getLangStrings(targets[i][0], language)
+                if (targets[i][1] !== null)
+                    targets[i][1](texts)
             }
-            var profileNo = ui_View.getGlobalData("mouse/profileNo")
+            reportRateMain.init(false)
+            var number = parseInt(bridge.getGlobalData("mouse/profileNo"))
+            profileNo = isNaN(number) ? 0 : number
+            upItem.profileList.currentSelect = profileNo
+            upItem.profileList.closeMenu()
             console.log("profileNo", profileNo)
-            ui_View.setCurrentProfile(profileNo)
+            bridge.setCurrentProfile(profileNo)
+            dpiSettingMain.init(false, false)
             isPownOn = true
         }
-        currentStage = ui_View.mouseGetCurrentDPI() - 1
+        var stage = parseInt(bridge.mouseGetCurrentDPI())
+        if (!isNaN(stage))
+            setCurrentStage(stage - 1)
     }
 
     function run() {
     }
 
     function setProtectUI(interval) {
-        isProtected = true
-        ui_View.setEnabled(false)
+        protectUIItem.setBusy(true)
+        bridge.setEnabled(false)
         tmrProtectUI.interval = interval
         tmrProtectUI.restart()
     }
 
-    function setCurrentDPI(dpiValue) {
-        if (dpiValue !== 0)
-            currentStage = dpiValue - 1
+    function endProtectUI() {
+        bridge.setEnabled(true)
+        protectUIItem.setBusy(false)
+        if (powerOnLogo.visible) {
+            powerOnLogo.visible = false
+            envItem.visible = true
+        }
     }
 
+    function setCurrentDPI(dpiValue) {
+        if (dpiValue !== 0)
+            setCurrentStage(dpiValue - 1)
+    }
+
+    function setCurrentStage(stage) {
+        dpiSettingMain.currentDPI = stage
+        console.log("DPI stage", stage + 1)
+    }
+
+    // Captured input goes to whoever records; nothing here keeps or logs it.
     function detectKeyboard(isDown, usbCode) {
-        lastKey = "key " + hexByte(usbCode) + (isDown ? " down" : " up")
-        console.log(lastKey)
         msg_KB(isDown, usbCode)
     }
 
     function detectMouse(isDown, tovoCode, x, y) {
         // The coordinates come unsigned; screens left of or above the
         // primary one have negative ones.
-        x = x | 0
-        y = y | 0
-        lastButton = "button " + hexByte(tovoCode) + (isDown ? " down" : " up") + " at " + x + "," + y
-        console.log(lastButton)
-        msg_MS(isDown, tovoCode, x, y)
+        msg_MS(isDown, tovoCode, x | 0, y | 0)
     }
 
-    function hexByte(value) {
-        return "0x" + ("0" + (value & 0xff).toString(16)).slice(-2)
-    }
-
+    // Closes every open drop-down of the main screen.
     function mainFocus() {
+        reportRateMain.reportList.closeMenu()
+        dpiSettingMain.dpiSegment.closeMenu()
+        upItem.profileList.closeMenu()
     }
 
     function controlUIEnable(isEnable) {
         // The indicator goes on before the view is disabled and off after it
         // is enabled again, so a protected view never reads as a lost device.
         if (isEnable) {
-            ui_View.setEnabled(true)
-            isProtected = false
+            bridge.setEnabled(true)
+            protectUIItem.setBusy(false)
         } else {
-            isProtected = true
-            ui_View.setEnabled(false)
+            protectUIItem.setBusy(true)
+            bridge.setEnabled(false)
         }
     }
 
-    onDeviceGoneChanged: console.log(deviceGone ? "view disabled: device gone" : "view enabled")
-    onCurrentStageChanged: console.log("DPI stage", currentStage + 1)
+    // After a profile switch or a factory reset: every page reloads from the
+    // profile and sends it to the mouse.
+    function reinitWithSending() {
+        reportRateMain.init(true)
+        dpiSettingMain.init(true, false)
+    }
 
-    // Drags the frameless window from any empty spot.
-    MouseArea {
-        id: dragArea
-        anchors.fill: parent
+    function restoreGunMatrix() {
+        if (isGun) {
+            bridge.mouseSwitchKeyMatrix(1)
+            bridge.mouseResetKeyMatrix()
+        }
+    }
+
+    function switchProfile(number) {
+        if (number === profileNo)
+            return
+        controlUIEnable(false)
+        profileNo = number
+        bridge.setGlobalData("mouse/profileNo", number)
+        bridge.setCurrentProfile(number)
+        reinitWithSending()
+        restoreGunMatrix()
+        controlUIEnable(true)
+    }
+
+    // The pages with unsaved edits, in the order Save stores and sends them.
+    function savablePages() {
+        return [
+            { page: dpiSettingMain, save: function () { dpiSettingMain.saveData(true) } }
+        ]
+    }
+
+    function saveAll() {
+        mainFocus()
+        var pending = savablePages().filter(function (entry) { return entry.page.isSave })
+        if (pending.length === 0)
+            return
+        controlUIEnable(false)
+        for (var i = 0; i < pending.length; ++i) {
+            pending[i].page.isSave = false
+            pending[i].save()
+        }
+        controlUIEnable(true)
+    }
+
+    function factoryReset() {
+        controlUIEnable(false)
+        factorysure.visible = false
+        mainMask.visible = false
+        var pages = savablePages()
+        for (var i = 0; i < pages.length; ++i)
+            pages[i].page.isSave = false
+        bridge.resetProfile(profileNo)
+        reinitWithSending()
+        restoreGunMatrix()
+        bridge.mouseSetCurrentDPI(2)
+        setCurrentStage(1)
+        controlUIEnable(true)
+    }
+
+    function openDialog(dialog, withMask) {
+        dialog.centre()
+        dialog.visible = true
+        if (withMask)
+            mainMask.visible = true
+    }
+
+    function closeDialog(dialog) {
+        dialog.visible = false
+        mainMask.visible = false
+    }
+
+    // Window drag: every move hands the offset from the press to the window.
+    component WindowDragArea: MouseArea {
         property point pressAt
         onPressed: function (mouse) {
-            mainIten.emptyAreaPressed()
             pressAt = Qt.point(mouse.x, mouse.y)
-            mainFocus()
         }
         onPositionChanged: function (mouse) {
             if (!pressed)
                 return
-            ui_Ctl.onXChanged(mouse.x - pressAt.x)
-            ui_Ctl.onYChanged(mouse.y - pressAt.y)
+            mainIten.controller.onXChanged(mouse.x - pressAt.x)
+            mainIten.controller.onYChanged(mouse.y - pressAt.y)
         }
+    }
+
+    WindowDragArea {
+        id: dragArea
+        anchors.fill: parent
+        onPressed: {
+            mainIten.emptyAreaPressed()
+            mainIten.mainFocus()
+        }
+    }
+
+    Image {
+        id: powerOnLogo
+        objectName: "powerOnLogo"
+        anchors.centerIn: parent
+        source: mainIten.sourcePowerOn
+    }
+
+    BusyIndicator {
+        id: protectUIItem
+        objectName: "protectUIItem"
+        theme: mainIten
+        anchors.centerIn: parent
+        z: 99
     }
 
     Timer {
         id: tmrProtectUI
+        objectName: "tmrProtectUI"
         interval: 1000
-        onTriggered: {
-            ui_View.setEnabled(true)
-            isProtected = false
-            if (powerOnLogo.visible) {
-                powerOnLogo.visible = false
-                envItem.visible = true
-            }
-        }
+        onTriggered: mainIten.endProtectUI()
     }
 
-    Rectangle {
-        id: powerOnLogo
-        anchors.centerIn: parent
-        width: 360
-        height: 240
-        radius: 16
-        color: colorGray0
-        border.color: colorGray1
-        Column {
-            anchors.centerIn: parent
-            spacing: 16
-            Mark {
-                anchors.horizontalCenter: parent.horizontalCenter
-                width: 96
-                height: 96
-                accent: colorOrange
-            }
-            Text {
-                anchors.horizontalCenter: parent.horizontalCenter
-                text: "KESTREL ORBIT"
-                color: fontColor
-                font.family: fontFamily
-                font.pixelSize: 22
-                font.letterSpacing: 6
-                font.bold: true
-            }
-        }
-    }
-
-    Rectangle {
+    Image {
         id: envItem
+        objectName: "envItem"
         visible: false
-        anchors.fill: parent
-        radius: 14
-        border.color: "#2c2c2c"
-        gradient: Gradient {
-            GradientStop { position: 0.0; color: "#202124" }
-            GradientStop { position: 1.0; color: "#111113" }
+        width: 1024
+        height: 640
+        source: mainIten.sourceBackground
+        // The brand mark on the background opens the web site.
+        MouseArea {
+            x: 75
+            width: 90
+            height: 90
+            cursorShape: Qt.PointingHandCursor
+            onClicked: Qt.openUrlExternally(mainIten.url)
         }
-
-        // Title bar: the mark, the name, minimise and close.
-        Item {
-            id: upItem
-            x: 0
-            y: 0
-            width: parent.width
-            height: 64
-            Mark {
-                x: 28
-                anchors.verticalCenter: parent.verticalCenter
-                width: 34
-                height: 34
-                accent: colorOrange
-            }
-            Text {
-                x: 74
-                anchors.verticalCenter: parent.verticalCenter
-                text: "KESTREL ORBIT"
-                color: fontColor
-                font.family: fontFamily
-                font.pixelSize: fontMaxSize
-                font.letterSpacing: 4
-                font.bold: true
-            }
-            Row {
-                anchors.right: parent.right
-                anchors.rightMargin: 24
-                anchors.verticalCenter: parent.verticalCenter
-                spacing: 16
-                TitleButton { glyph: "—"; onClicked: ui_Ctl.onMinimize() }
-                TitleButton { glyph: "✕"; onClicked: ui_Ctl.onClose() }
-            }
-            Rectangle {
-                anchors.bottom: parent.bottom
-                x: 24
-                width: parent.width - 48
-                height: 1
-                color: colorGray1
-            }
-        }
-
-        Column {
-            x: 48
-            y: 112
-            spacing: 28
-
-            Row {
-                spacing: 12
-                Rectangle {
-                    anchors.verticalCenter: parent.verticalCenter
-                    width: 12
-                    height: 12
-                    radius: 6
-                    color: deviceGone ? colorOrange : "#3fb950"
-                }
-                Text {
-                    text: deviceGone ? "Mouse removed: plug it in again" : "Mouse connected"
-                    color: fontColor
-                    font.family: fontFamily
-                    font.pixelSize: 26
-                }
-            }
-            Text {
-                text: (icType === "560" ? "560" : "553") + " controller"
-                    + (isGun ? " · gun modes" : "") + (isColorful ? " · RGB lighting" : "")
-                    + " · " + keyCount + " buttons"
-                color: colorGray2
-                font.family: fontFamily
-                font.pixelSize: fontMiddleSize
-            }
-
-            Text {
-                topPadding: 36
-                text: "DPI STAGE"
-                color: colorGray2
-                font.family: fontFamily
-                font.pixelSize: fontNormalSize
-                font.letterSpacing: 3
-            }
-            Row {
-                spacing: 14
-                Repeater {
-                    model: 8
-                    Rectangle {
-                        width: 96
-                        height: 96
-                        radius: 10
-                        color: index === currentStage ? colorOrange : "#1b1c1f"
-                        border.color: index === currentStage ? "#ff6b5e" : colorGray1
-                        Behavior on color { ColorAnimation { duration: 150 } }
-                        Text {
-                            anchors.centerIn: parent
-                            text: index + 1
-                            color: index === currentStage ? "#ffffff" : colorGray2
-                            font.family: fontFamily
-                            font.pixelSize: 34
-                            font.bold: index === currentStage
-                        }
-                    }
-                }
-            }
-            Text {
-                text: currentStage >= 0 ? "The mouse's DPI button selects the stage; the highlight follows it."
-                                        : "The mouse has not reported a DPI stage yet."
-                color: colorGray2
-                font.family: fontFamily
-                font.pixelSize: fontNormalSize
-            }
-
-            Text {
-                topPadding: 24
-                text: "CAPTURED INPUT"
-                color: colorGray2
-                font.family: fontFamily
-                font.pixelSize: fontNormalSize
-                font.letterSpacing: 3
-            }
-            Text {
-                text: (lastKey !== "" ? lastKey : "no key yet") + "   ·   "
-                      + (lastButton !== "" ? lastButton : "no button yet")
-                color: fontColor
-                font.family: fontFamily
-                font.pixelSize: fontMiddleSize
-            }
+        Image {
+            source: mainIten.sourceTitleBar
         }
     }
 
-    // Shown while the UI is protected (input ignored).
-    Item {
-        id: protectUIItem
-        anchors.centerIn: parent
-        width: 220
-        height: 48
-        visible: isProtected
-        z: 99
+    Column {
+        id: panelleft
+        objectName: "panelleft"
+        x: 24
+        y: 88
+        spacing: 8
+        visible: envItem.visible
+
+        // The macro and gun editors.
+        Rectangle {
+            id: editorBox
+            width: 232
+            height: mainIten.isGun ? 100 : 76
+            color: mainIten.colorBlack
+            Text {
+                x: 8
+                y: 8
+                text: mainIten.mainLang[0]
+                color: mainIten.fontColor
+                font.family: mainIten.fontFamily
+                font.pixelSize: mainIten.fontMiddleSize
+                font.bold: true
+            }
+            Column {
+                x: 8
+                y: 40
+                spacing: 0
+                PanelRow {
+                    theme: mainIten
+                    objectName: "macroEditorRow"
+                    text: mainIten.mainLang[1]
+                    onClicked: mainIten.mainFocus()
+                }
+                Rectangle {
+                    visible: mainIten.isGun
+                    width: 216
+                    height: 1
+                    color: mainIten.colorGray1
+                }
+                PanelRow {
+                    theme: mainIten
+                    objectName: "gunEditorRow"
+                    visible: mainIten.isGun
+                    text: mainIten.mainLang[2]
+                    onClicked: mainIten.mainFocus()
+                }
+            }
+        }
+
+        ReportRate {
+            id: reportRateMain
+            objectName: "reportRateMain"
+            shell: mainIten
+            z: 1
+        }
+
+        PanelRow {
+            objectName: "systemSettingButton"
+            theme: mainIten
+            width: 232
+            bold: true
+            color: hovered ? mainIten.colorOrange : mainIten.colorBlack
+            centred: true
+            text: mainIten.mainLang[9]
+        }
+    }
+
+    Row {
+        id: bottomBar
+        objectName: "bottomBar"
+        anchors.right: parent.right
+        anchors.rightMargin: 24
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 8
+        spacing: 16
+        visible: envItem.visible
+        BarButton {
+            objectName: "configButton"
+            theme: mainIten
+            text: mainIten.mainLang[4]
+            onClicked: mainIten.mainFocus()
+        }
+        BarButton {
+            objectName: "resetButton"
+            theme: mainIten
+            text: mainIten.mainLang[5]
+            onClicked: {
+                mainIten.mainFocus()
+                mainIten.openDialog(factorysure, true)
+            }
+        }
+        BarButton {
+            objectName: "saveButton"
+            theme: mainIten
+            text: mainIten.mainLang[10]
+            bold: mainIten.isAnyUnsaved
+            baseColor: mainIten.isAnyUnsaved ? mainIten.colorUnsaved : mainIten.colorBlue
+            onClicked: mainIten.saveAll()
+        }
+    }
+
+    Column {
+        id: panelRight
+        objectName: "panelRight"
+        x: 768
+        y: 56
+        spacing: 8
+        visible: envItem.visible
+        DpiSetting {
+            id: dpiSettingMain
+            objectName: "dpiSettingMain"
+            shell: mainIten
+            z: 1
+        }
+    }
+
+    Menu_Up {
+        id: upItem
+        objectName: "upItem"
+        theme: mainIten
+        x: 920
+        y: 16
+        visible: envItem.visible
+        onClickBtn: function (index) {
+            if (index === 0)
+                mainIten.controller.onMinimize()
+            else if (index === 1)
+                mainIten.controller.onClose()
+            else
+                mainIten.openDialog(versionWnd, false)
+        }
+    }
+
+    // Dims and blocks the scene behind an open dialog page; it still drags
+    // the window.
+    WindowDragArea {
+        id: mainMask
+        objectName: "mainMask"
+        anchors.fill: parent
+        visible: false
+        hoverEnabled: true
         Rectangle {
             anchors.fill: parent
-            radius: 8
-            color: "#cc000000"
+            color: "#90000000"
         }
-        Text {
-            id: loadingText
-            anchors.centerIn: parent
-            text: "LOADING ......"
-            color: fontColor
-            font.family: fontFamily
-            font.pixelSize: fontMaxSize
-            font.letterSpacing: 2
-            SequentialAnimation on opacity {
-                running: protectUIItem.visible
-                loops: Animation.Infinite
-                NumberAnimation { from: 1.0; to: 0.25; duration: 400 }
-                NumberAnimation { from: 0.25; to: 1.0; duration: 400 }
+    }
+
+    // A gone device leaves the view disabled; the scene dims so it does not
+    // merely look frozen.
+    Rectangle {
+        anchors.fill: parent
+        visible: mainIten.deviceGone && envItem.visible
+        color: "#60000000"
+    }
+
+    MovableDialog {
+        id: versionWnd
+        objectName: "versionWnd"
+        theme: mainIten
+        width: 400
+        height: 240
+        titleHeight: 30
+        title: "Version"
+        onCloseClicked: versionWnd.visible = false
+        Column {
+            x: 10
+            y: 15
+            spacing: 5
+            Image {
+                width: 80
+                height: 80
+                source: mainIten.sourceTitleLogo
+            }
+            Repeater {
+                model: [
+                    "Driver Version\uff1a" + Qt.application.version,
+                    "Product Name\uff1aMERLO",
+                    "Hardware Code: 1.3.2(3327572)",
+                    ""
+                ]
+                delegate: Text {
+                    required property string modelData
+                    text: modelData
+                    color: "#c0c0c0"
+                    font.family: mainIten.fontFamily
+                    font.pixelSize: mainIten.fontNormalSize
+                }
+            }
+            Text {
+                width: 380
+                wrapMode: Text.WordWrap
+                text: "Settings are kept on this computer and in the mouse's own memory."
+                color: "#c0c0c0"
+                font.family: mainIten.fontFamily
+                font.pixelSize: mainIten.fontMinSize
             }
         }
+    }
+
+    MovableDialog {
+        id: factorysure
+        objectName: "factorysure"
+        theme: mainIten
+        width: 427
+        height: 102
+        titleHeight: 30
+        title: mainIten.mainLang[5]
+        onCloseClicked: mainIten.closeDialog(factorysure)
+        Text {
+            x: 16
+            y: 10
+            text: mainIten.mainLang[6]
+            color: mainIten.fontColor
+            font.family: mainIten.fontFamily
+            font.pixelSize: mainIten.fontNormalSize
+        }
+        BarButton {
+            id: factoryOk
+            objectName: "factoryOk"
+            theme: mainIten
+            anchors.right: parent.right
+            anchors.rightMargin: 16
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 10
+            width: 88
+            height: 25
+            text: mainIten.mainLang[8]
+            onClicked: mainIten.factoryReset()
+        }
+        BarButton {
+            objectName: "factoryCancel"
+            theme: mainIten
+            anchors.right: factoryOk.left
+            anchors.rightMargin: 7
+            anchors.bottom: factoryOk.bottom
+            width: 88
+            height: 25
+            baseColor: mainIten.colorGray1
+            textColor: mainIten.fontColor
+            text: mainIten.mainLang[7]
+            onClicked: mainIten.closeDialog(factorysure)
+        }
+    }
+
+    KeyCodeString {
+        id: _KeyCodeString
+        macroName: function (slot) { return mainIten.bridge.getData("mouseMacroKey/" + slot, false) }
     }
 }

@@ -115,15 +115,15 @@ void Bridge::rootRelays()
     QCOMPARE(root->width(), 1024.0);
     QCOMPARE(root->height(), 640.0);
     view.setCurrentDPI(3);
-    QCOMPARE(root->property("currentStage").toInt(), 2);
+    QCOMPARE(root->findChild<QObject*>(QStringLiteral("dpiSettingMain"))->property("currentDPI").toInt(), 2);
     view.setCurrentDPI(0);   // ignored by the document
-    QCOMPARE(root->property("currentStage").toInt(), 2);
+    QCOMPARE(root->findChild<QObject*>(QStringLiteral("dpiSettingMain"))->property("currentDPI").toInt(), 2);
 
     // From another thread the call is delivered through this thread's loop.
     std::thread reader([&view] { view.setCurrentDPI(5); });
     reader.join();
-    QCOMPARE(root->property("currentStage").toInt(), 2);
-    QTRY_COMPARE(root->property("currentStage").toInt(), 4);
+    QCOMPARE(root->findChild<QObject*>(QStringLiteral("dpiSettingMain"))->property("currentDPI").toInt(), 2);
+    QTRY_COMPARE(root->findChild<QObject*>(QStringLiteral("dpiSettingMain"))->property("currentDPI").toInt(), 4);
 
     view.setBusy(5000);
     QVERIFY(!view.isEnabled());

@@ -184,7 +184,7 @@ private slots:
     void followsTheDpiButtonUnplugAndReplug();
     void nothingAttached();
     void quitFromTheWindowMenu();
-    void keysAndClicksReachTheMainDocument();
+    void capturedInputIsNeverLogged();
     void startsWithoutAnXServerForCapture();
 
 private:
@@ -301,46 +301,24 @@ void EndToEnd::quitFromTheWindowMenu()
     QCOMPARE(program.process.exitCode(), 0);
 }
 
-void EndToEnd::keysAndClicksReachTheMainDocument()
+void EndToEnd::capturedInputIsNeverLogged()
 {
     Program program(display->name());
     program.start();
     QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 1")));
     QTest::qWait(1500);   // past the first protection period
+    const qsizetype before = program.lines().size();
     const auto xdotool = [&](const QStringList& arguments) {
         run(QStringLiteral("xdotool"), arguments, display->name());
     };
-    // System-wide: the keys go to whichever window has the focus.
-    xdotool({QStringLiteral("key"), QStringLiteral("a")});
-    QVERIFY(program.waitForLine(QStringLiteral("qml: key 0x04 down"), 3000));
-    QVERIFY(program.waitForLine(QStringLiteral("qml: key 0x04 up"), 3000));
-    xdotool({QStringLiteral("key"), QStringLiteral("KP_Enter")});
-    QVERIFY(program.waitForLine(QStringLiteral("qml: key 0x58 down"), 3000));
-    QVERIFY(program.waitForLine(QStringLiteral("qml: key 0x58 up"), 3000));
-    xdotool({QStringLiteral("key"), QStringLiteral("Shift_R")});
-    QVERIFY(program.waitForLine(QStringLiteral("qml: key 0xe5 down"), 3000));
-    QVERIFY(program.waitForLine(QStringLiteral("qml: key 0xe5 up"), 3000));
-    // Below and right of the 1024 x 640 window, which Xvfb (no window
-    // manager) puts at the top left: the click changes nothing in it.
+    // Desktop-wide keys and a click outside the window: the capture hears
+    // them, and none of it may reach the program's output.
+    xdotool({QStringLiteral("type"), QStringLiteral("secret")});
+    xdotool({QStringLiteral("key"), QStringLiteral("KP_Enter"), QStringLiteral("Shift_R")});
     xdotool({QStringLiteral("mousemove"), QStringLiteral("1100"), QStringLiteral("700")});
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
-    QVERIFY(program.waitForLine(QStringLiteral("qml: button 0xf0 down at 1100,700"), 3000));
-    QVERIFY(program.waitForLine(QStringLiteral("qml: button 0xf0 up at 1100,700"), 3000));
-    QTest::qWait(300);
-    screenshot(display->name(), QStringLiteral("captured-input.png"));
-
-    // One line per edge, in order: no repeats, nothing swallowed or doubled.
-    // xdotool holds left Shift (0xe1) around Shift_R; those two lines aside.
-    QStringList captured;
-    for (const QString& line : program.lines())
-        if (line.startsWith(QLatin1String("qml: key ")) || line.startsWith(QLatin1String("qml: button ")))
-            captured.append(line.mid(5));
-    const qsizetype leftShift = captured.removeAll(QStringLiteral("key 0xe1 down"));
-    QCOMPARE(captured.removeAll(QStringLiteral("key 0xe1 up")), leftShift);
-    QVERIFY(leftShift <= 1);
-    QCOMPARE(captured, (QStringList{"key 0x04 down", "key 0x04 up", "key 0x58 down", "key 0x58 up",
-                                    "key 0xe5 down", "key 0xe5 up", "button 0xf0 down at 1100,700",
-                                    "button 0xf0 up at 1100,700"}));
+    QTest::qWait(500);
+    QCOMPARE(program.lines().mid(before), QStringList());
     QVERIFY(quit(program, display->name()));
     QCOMPARE(program.process.exitCode(), 0);
 }

@@ -69,6 +69,18 @@ QQuickItem* root(Widget& window)
     return window.view()->rootObject();
 }
 
+// The stage the DPI page highlights, counted from 0.
+int shownStage(Widget& window)
+{
+    return root(window)->findChild<QObject*>(QStringLiteral("dpiSettingMain"))->property("currentDPI").toInt();
+}
+
+// Whether a protection period runs ("LOADING ......" shows).
+bool protecting(Widget& window)
+{
+    return root(window)->findChild<QObject*>(QStringLiteral("protectUIItem"))->property("isBusy").toBool();
+}
+
 } // namespace
 
 class Discovery : public QObject
@@ -239,7 +251,7 @@ void Discovery::connectionTraffic()
     vmouse::clearRecord();
     QTRY_VERIFY(root(window)->property("isPownOn").toBool());
     QTRY_VERIFY(!plainBlocks().isEmpty() && code(plainBlocks().last()) == (is560 ? "\x84" : "\x8b"));
-    QCOMPARE(root(window)->property("currentStage").toInt(), 0);   // the device reports stage 1
+    QCOMPARE(shownStage(window), 0);   // the device reports stage 1
     QVERIFY(root(window)->isVisible());
     QCOMPARE(root(window)->property("icType").toString(), family);
 }
@@ -269,14 +281,14 @@ void Discovery::stageReportsReachTheScreen()
     dpiSwitchTexts()[2] = QStringLiteral("Stage three");
 
     vmouse::pressDpiButton(device, 3);
-    QTRY_COMPARE(root(window)->property("currentStage").toInt(), 2);
+    QTRY_COMPARE(shownStage(window), 2);
     QTRY_VERIFY(debug.lines().contains(QStringLiteral("Info: Stage three ")));
     // Stage 0: no highlight change, but the notice with the last text.
     vmouse::pressDpiButton(device, 0);
     QTRY_COMPARE(debug.lines().count(QStringLiteral("Info: DPI Switch to ")), 1);
-    QCOMPARE(root(window)->property("currentStage").toInt(), 2);
+    QCOMPARE(shownStage(window), 2);
     vmouse::pressDpiButton(device, 8);
-    QTRY_COMPARE(root(window)->property("currentStage").toInt(), 7);
+    QTRY_COMPARE(shownStage(window), 7);
     QTRY_COMPARE(debug.lines().count(QStringLiteral("Info: DPI Switch to ")), 2);
     dpiSwitchTexts()[2] = QStringLiteral("DPI Switch to");
     window.hid.stopReader();
@@ -321,10 +333,10 @@ void Discovery::removalDuringProtectionKeepsTheViewDisabled()
     const int device = vmouse::addDevice(mouseConfig());
     Widget window;
     window.checkDevice();
-    QTRY_VERIFY(root(window)->property("isProtected").toBool());
+    QTRY_VERIFY(protecting(window));
     vmouse::unplug(device);
     QTRY_VERIFY_WITH_TIMEOUT(!window.hid.readerRunning, 1500);
-    QTRY_VERIFY_WITH_TIMEOUT(!root(window)->property("isProtected").toBool(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!protecting(window), 3000);
     QCoreApplication::processEvents();
     QVERIFY(!window.view()->isEnabled());
     QVERIFY(root(window)->property("deviceGone").toBool());

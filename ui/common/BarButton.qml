@@ -1,0 +1,37 @@
+import QtQuick
+
+// A small text button that turns orange under the pointer.
+Rectangle {
+    id: button
+
+    property var theme
+    property string text
+    property color baseColor: theme.colorBlue
+    property color textColor: "#101010"
+    property bool bold: false
+
+    signal clicked()
+
+    width: 64
+    height: 24
+    radius: 2
+    color: area.containsMouse ? theme.colorOrange : baseColor
+
+    Text {
+        anchors.centerIn: parent
+        width: parent.width - 4
+        horizontalAlignment: Text.AlignHCenter
+        elide: Text.ElideRight
+        text: button.text
+        color: area.containsMouse ? "#ffffff" : button.textColor
+        font.family: button.theme.fontFamily
+        font.pixelSize: button.theme.fontNormalSize
+        font.bold: button.bold
+    }
+    MouseArea {
+        id: area
+        anchors.fill: parent
+        hoverEnabled: true
+        onClicked: button.clicked()
+    }
+}
