@@ -11,7 +11,7 @@
 
 int main(int argc, char* argv[])
 {
-    choosePlatform(argc, argv);
+    const PlatformChoice platform(argc, argv);
     QApplication app(argc, argv);
     SingleInstance instance;
     if (instance.isRunning()) {

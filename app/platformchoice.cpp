@@ -20,27 +20,25 @@ bool hasPlatformArgument(int argc, char** argv)
     return false;
 }
 
-bool xDisplayReachable()
-{
-#ifdef Q_OS_WIN
-    return false;
-#else
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        return false;
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
-    XCloseDisplay(display);
-    return true;
-#endif
-}
-
 } // namespace
 
-void choosePlatform(int argc, char** argv)
+PlatformChoice::PlatformChoice(int argc, char** argv)
 {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || hasPlatformArgument(argc, argv))
         return;
-    if (xDisplayReachable())
+#ifndef Q_OS_WIN
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return;
+    probe = XOpenDisplay(nullptr);
+    if (probe)
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+#endif
+}
+
+PlatformChoice::~PlatformChoice()
+{
+#ifndef Q_OS_WIN
+    if (probe)
+        XCloseDisplay(static_cast<Display*>(probe));
+#endif
 }

@@ -8,6 +8,7 @@
 #include "ui_controler.h"
 
 #include <QMouseEvent>
+#include <QProcess>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -65,6 +66,7 @@ class SessionTest : public QObject
 private slots:
     void platformChoice_data();
     void platformChoice();
+    void theAskingConnectionOutlivesQtsStart();
     void dragModeFollowsThePlatform();
     void placedDragMovesByXThenY();
     void systemMoveOncePerPress();
@@ -114,10 +116,29 @@ void SessionTest::platformChoice()
     std::vector<char*> argv;
     for (QByteArray& argument : storage)
         argv.push_back(argument.data());
-    choosePlatform(int(argv.size()), argv.data());
+    const PlatformChoice choice(int(argv.size()), argv.data());
     QCOMPARE(qEnvironmentVariableIsSet("QT_QPA_PLATFORM"), chosen.has_value());
     if (chosen)
         QCOMPARE(qgetenv("QT_QPA_PLATFORM"), *chosen);
+}
+
+void SessionTest::theAskingConnectionOutlivesQtsStart()
+{
+    // An X server ends (-terminate; others reset) when its last client
+    // leaves; the choice must not leave it clientless before Qt connects.
+    XvfbServer ending({QStringLiteral("-terminate")});
+    QVERIFY2(!ending.name().isEmpty(), "Xvfb did not start");
+    ScopedEnv platformVariable("QT_QPA_PLATFORM", std::nullopt);
+    ScopedEnv displayVariable("DISPLAY", ending.name().toLatin1());
+    char name[] = "kestrel-orbit";
+    char* argv[] = {name};
+    const PlatformChoice choice(1, argv);
+    QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray("xcb"));
+    QTest::qWait(300);
+    QProcess client;   // stands for Qt's own connection
+    client.start(QStringLiteral("xdotool"), {QStringLiteral("getmouselocation")});
+    QVERIFY(client.waitForFinished(10000));
+    QCOMPARE(client.exitCode(), 0);
 }
 
 void SessionTest::dragModeFollowsThePlatform()
