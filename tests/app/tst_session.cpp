@@ -57,6 +57,30 @@ struct MoveLog : QObject
     }
 };
 
+// A shown window at (100, 100) with its controller; the compositor's move
+// is recorded and answers `systemMoveWorks`.
+struct DragRig
+{
+    DragRig(WindowDrag drag, bool systemMoveWorks)
+    {
+        window.move(100, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.installEventFilter(&moves);
+        controller.window = &window;
+        controller.drag = drag;
+        controller.startSystemMove = [this, systemMoveWorks](QWindow* handle) {
+            systemMoves.push_back(handle);
+            return systemMoveWorks;
+        };
+    }
+
+    QWidget window;
+    MoveLog moves;
+    Ui_Controler controller;
+    std::vector<QWindow*> systemMoves;
+};
+
 } // namespace
 
 class SessionTest : public QObject
@@ -152,73 +176,48 @@ void SessionTest::dragModeFollowsThePlatform()
 
 void SessionTest::placedDragMovesByXThenY()
 {
-    QWidget window;
-    window.move(100, 100);
-    window.show();
-    MoveLog moves;
-    window.installEventFilter(&moves);
-    Ui_Controler controller;
-    controller.window = &window;
-    int systemMoves = 0;
-    controller.startSystemMove = [&](QWindow*) { return ++systemMoves, true; };
+    DragRig rig(WindowDrag::Place, true);
     // The document's drag: 30 right and 10 down in one mouse move.
-    controller.onXChanged(30);
-    controller.onYChanged(10);
-    QTRY_COMPARE(moves.positions.size(), std::size_t(2));
-    QCOMPARE(moves.positions[0], QPoint(130, 100));
-    QCOMPARE(moves.positions[1], QPoint(130, 110));
-    QCOMPARE(systemMoves, 0);
+    rig.controller.onXChanged(30);
+    rig.controller.onYChanged(10);
+    QTRY_COMPARE(rig.moves.positions.size(), std::size_t(2));
+    QCOMPARE(rig.moves.positions[0], QPoint(130, 100));
+    QCOMPARE(rig.moves.positions[1], QPoint(130, 110));
+    QVERIFY(rig.systemMoves.empty());
 }
 
 void SessionTest::systemMoveOncePerPress()
 {
-    QWidget window;
-    window.move(100, 100);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    Ui_Controler controller;
-    controller.window = &window;
-    controller.drag = WindowDrag::SystemMove;
-    std::vector<QWindow*> systemMoves;
-    controller.startSystemMove = [&](QWindow* handle) { return systemMoves.push_back(handle), true; };
-    const QPoint before = window.pos();
+    DragRig rig(WindowDrag::SystemMove, true);
     // The compositor takes the drag from the first move on; the rest of the
     // drag's calls start nothing, until the next press in the window.
-    controller.onXChanged(30);
-    controller.onYChanged(10);
-    controller.onXChanged(0);
-    controller.onYChanged(5);
-    QCOMPARE(systemMoves, std::vector<QWindow*>{window.windowHandle()});
+    rig.controller.onXChanged(30);
+    rig.controller.onYChanged(10);
+    rig.controller.onXChanged(0);
+    rig.controller.onYChanged(5);
+    QCOMPARE(rig.systemMoves, std::vector<QWindow*>{rig.window.windowHandle()});
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(105, 105), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
-    QCoreApplication::sendEvent(window.windowHandle(), &press);
-    controller.onXChanged(0);   // no movement: nothing to start
-    QCOMPARE(systemMoves.size(), std::size_t(1));
-    controller.onYChanged(-4);
-    QCOMPARE(systemMoves.size(), std::size_t(2));
+    QCoreApplication::sendEvent(rig.window.windowHandle(), &press);
+    rig.controller.onXChanged(0);   // no movement: nothing to start
+    QCOMPARE(rig.systemMoves.size(), std::size_t(1));
+    rig.controller.onYChanged(-4);
+    QCOMPARE(rig.systemMoves.size(), std::size_t(2));
     QTest::qWait(50);
-    QCOMPARE(window.pos(), before);
+    QVERIFY(rig.moves.positions.empty());
 }
 
 void SessionTest::refusedSystemMovePlaces()
 {
-    QWidget window;
-    window.move(100, 100);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    Ui_Controler controller;
-    controller.window = &window;
-    controller.drag = WindowDrag::SystemMove;
-    int systemMoves = 0;
-    controller.startSystemMove = [&](QWindow*) { return ++systemMoves, false; };
-    controller.onXChanged(30);
-    controller.onYChanged(10);
-    QCOMPARE(systemMoves, 2);
-    QTRY_COMPARE(window.pos(), QPoint(130, 110));
+    DragRig rig(WindowDrag::SystemMove, false);
+    rig.controller.onXChanged(30);
+    rig.controller.onYChanged(10);
+    QCOMPARE(rig.systemMoves.size(), std::size_t(2));
+    QTRY_COMPARE(rig.window.pos(), QPoint(130, 110));
     // Without a window every slot does nothing.
-    controller.window = nullptr;
-    controller.onXChanged(30);
-    QCOMPARE(systemMoves, 2);
+    rig.controller.window = nullptr;
+    rig.controller.onXChanged(30);
+    QCOMPARE(rig.systemMoves.size(), std::size_t(2));
 }
 
 void SessionTest::terminationSignalsQuit()

@@ -370,6 +370,16 @@ bool isWaylandToplevel(Program& program)
     return program.lines().join(QLatin1Char('\n')).contains(titled);
 }
 
+// Started as a client of the session, with or without its X display, its
+// Wayland requests logged.
+void startInSession(Program& program, const WestonSession& session, bool withX)
+{
+    session.addTo(program.environment, withX);
+    program.environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
+    program.process.setProcessEnvironment(program.environment);
+    program.start();
+}
+
 bool quitsCleanlyOnTerm(Program& program)
 {
     program.process.terminate();
@@ -386,10 +396,7 @@ void EndToEnd::startsOnXWaylandInAWaylandSession()
     WestonSession session;
     QVERIFY2(session.isRunning(), "weston did not start");
     Program program(session.xDisplay());
-    session.addTo(program.environment, true);
-    program.environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
-    program.process.setProcessEnvironment(program.environment);
-    program.start();
+    startInSession(program, session, true);
     QVERIFY(program.waitForLine(QStringLiteral("Device Connect")));
     QVERIFY(!windowOf(session.xDisplay()).isEmpty());
     QVERIFY(!isWaylandToplevel(program));
@@ -401,10 +408,7 @@ void EndToEnd::runsAsAWaylandClientWithoutAnXDisplay()
     WestonSession session;
     QVERIFY2(session.isRunning(), "weston did not start");
     Program program(session.xDisplay());
-    session.addTo(program.environment, false);
-    program.environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
-    program.process.setProcessEnvironment(program.environment);
-    program.start();
+    startInSession(program, session, false);
     QVERIFY(program.waitForLine(QStringLiteral("Device Connect")));
     QTRY_VERIFY_WITH_TIMEOUT(isWaylandToplevel(program), 10000);
     // Nothing of it on the X display.
