@@ -96,7 +96,8 @@ void Ui_Controler::dragBy(int dx, int dy)
 
 bool Ui_Controler::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonPress && window && watched == window->windowHandle())
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (press && window && watched == window->windowHandle())
         systemMoveStarted = false;
     return false;
 }
