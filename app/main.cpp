@@ -1,5 +1,8 @@
+#include "capturesource.h"
 #include "copydatafilter.h"
 #include "inputhooks.h"
+#include "platformchoice.h"
+#include "quitsignals.h"
 #include "singleinstance.h"
 #include "widget.h"
 
@@ -8,6 +11,7 @@
 
 int main(int argc, char* argv[])
 {
+    const PlatformChoice platform(argc, argv);
     QApplication app(argc, argv);
     // The version window shows the build's own version.
     QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
@@ -26,14 +30,17 @@ int main(int argc, char* argv[])
     Widget window;
     QObject::connect(&instance, &SingleInstance::messageReceived, &window, &Widget::receiveMessage);
 
-    // Without capture (no X server, hooks refused) the program still runs;
-    // recording then simply receives nothing.
-    InputHooks hooks;
+    // Without a desktop-wide source (no X server, hooks refused) the program
+    // still runs; recording then hears only what the platform's window gets
+    // where it needs that (Wayland), and nothing elsewhere.
+    InputHooks hooks(createCaptureSource(&window));
     hooks.init(false);
     hooks.setKeyboardCallback(&Widget::keyboardEvent, &window);
     hooks.setMouseCallback(&Widget::mouseEvent, &window);
     hooks.setCopyDataHandler(&Widget::copyDataReceived, &window);
     CopyDataFilter copyDataFilter(app, hooks);
+
+    quitOnTerminationSignals([&window] { window.exitSYS(); });
 
     window.showNormal();
     window.checkDevice();

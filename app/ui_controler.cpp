@@ -4,11 +4,14 @@
 #include "settingsstores.h"
 #include "uisetup.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QQmlContext>
 #include <QQuickItem>
 #include <QSettings>
 #include <QSystemTrayIcon>
 #include <QWidget>
+#include <QWindow>
 
 void hideToTray(QWidget* window)
 {
@@ -18,11 +21,17 @@ void hideToTray(QWidget* window)
         window->showMinimized();
 }
 
+WindowDrag windowDragFor(const QString& platformName)
+{
+    return platformName.startsWith(QLatin1String("wayland")) ? WindowDrag::SystemMove : WindowDrag::Place;
+}
+
 void Ui_Controler::setupUi(QWidget* mainWindow, QObject* hid)
 {
     if (mainWindow->objectName().isEmpty())
         mainWindow->setObjectName(QStringLiteral("Widget"));
     window = mainWindow;
+    drag = windowDragFor(QGuiApplication::platformName());
     window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
     window->setWindowOpacity(1.0);
     window->setAttribute(Qt::WA_TranslucentBackground);
@@ -57,14 +66,43 @@ void Ui_Controler::onClose()
 
 void Ui_Controler::onXChanged(int dx)
 {
-    if (window)
-        window->move(window->x() + dx, window->y());
+    dragBy(dx, 0);
 }
 
 void Ui_Controler::onYChanged(int dy)
 {
-    if (window)
-        window->move(window->x(), window->y() + dy);
+    dragBy(0, dy);
+}
+
+void Ui_Controler::dragBy(int dx, int dy)
+{
+    if (!window)
+        return;
+    if (drag == WindowDrag::SystemMove && (dx != 0 || dy != 0)) {
+        if (systemMoveStarted)
+            return;
+        if (!watchingPresses && QCoreApplication::instance()) {
+            QCoreApplication::instance()->installEventFilter(this);
+            watchingPresses = true;
+        }
+        QWindow* handle = window->windowHandle();
+        const bool started = handle
+            && (startSystemMove ? startSystemMove(handle) : handle->startSystemMove());
+        if (started) {
+            systemMoveStarted = true;
+            return;
+        }
+        // Refused (no press to start from): placing is all that is left.
+    }
+    window->move(window->x() + dx, window->y() + dy);
+}
+
+bool Ui_Controler::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (press && window && watched == window->windowHandle())
+        systemMoveStarted = false;
+    return false;
 }
 
 void Ui_Controler::setBusy(int busyTime)

@@ -9,31 +9,6 @@
 
 namespace {
 
-constexpr std::uint32_t kKeyDown = 0x100, kKeyUp = 0x101;         // WM_KEYDOWN, WM_KEYUP
-constexpr std::uint32_t kSysKeyDown = 0x104, kSysKeyUp = 0x105;   // WM_SYSKEYDOWN, WM_SYSKEYUP
-constexpr std::uint32_t kFlagExtended = 0x01, kFlagAltDown = 0x20, kFlagUp = 0x80;
-
-constexpr unsigned kLeftCtrl = 29 + 8, kRightCtrl = 97 + 8;   // X key codes
-constexpr unsigned kLeftAlt = 56 + 8, kRightAlt = 100 + 8;
-
-// Windows mouse message for an X button; 0 for a release that Windows has no
-// message for (the wheel reports its turns once).
-std::uint32_t mouseMessage(unsigned button, bool press)
-{
-    switch (button) {
-    case 1: return press ? 0x201 : 0x202;   // left
-    case 2: return press ? 0x207 : 0x208;   // middle
-    case 3: return press ? 0x204 : 0x205;   // right
-    case 4:
-    case 5: return press ? 0x20A : 0;       // vertical wheel
-    case 6:
-    case 7: return press ? 0x20E : 0;       // horizontal wheel
-    case 8:
-    case 9: return press ? 0x20B : 0x20C;   // side buttons
-    default: return 0;
-    }
-}
-
 // Protocol errors on our own connection must not end the program (Xlib's
 // default handler exits), so the few requests that may fail run under this.
 bool requestFailed = false;
@@ -164,7 +139,7 @@ void X11InputSource::disconnectFromServer()
         XCloseDisplay(display);
         display = nullptr;
     }
-    leftAlt = rightAlt = leftCtrl = rightCtrl = false;
+    keys.reset();
 }
 
 bool X11InputSource::selectEvents()
@@ -224,36 +199,14 @@ void X11InputSource::readEvents()
 
 void X11InputSource::keyEvent(unsigned keycode, bool press)
 {
-    switch (keycode) {
-    case kLeftAlt: leftAlt = press; break;
-    case kRightAlt: rightAlt = press; break;
-    case kLeftCtrl: leftCtrl = press; break;
-    case kRightCtrl: rightCtrl = press; break;
-    default: break;
-    }
-    if (!keyboardSink)
-        return;
-    const bool alt = leftAlt || rightAlt;
-    const bool ctrl = leftCtrl || rightCtrl;
-    const PcScanCode scan = scanCodeForX11Key(keycode, alt, ctrl);
-    if (scan.code == 0)
-        return;
-    std::uint32_t flags = scan.extended ? kFlagExtended : 0;
-    if (alt)
-        flags |= kFlagAltDown;
-    if (!press)
-        flags |= kFlagUp;
-    // Windows sends the system-key messages while Alt alone is held.
-    const bool system = alt && !ctrl;
-    const std::uint32_t message = press ? (system ? kSysKeyDown : kKeyDown) : (system ? kSysKeyUp : kKeyUp);
-    keyboardSink->handleKeyEvent(0, message, scan.code, flags);
+    keys.key(keycode, press, keyboardSink);
 }
 
 void X11InputSource::buttonEvent(unsigned button, bool press)
 {
     if (!mouseSink)
         return;
-    const std::uint32_t message = mouseMessage(button, press);
+    const std::uint32_t message = mouseMessageForX11Button(button, press);
     if (message == 0)
         return;
     Window root = 0, child = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inputsource.h"
+#include "x11keymap.h"
 
 #include <memory>
 
@@ -39,6 +40,5 @@ private:
     InputEventSink* keyboardSink = nullptr;
     InputEventSink* mouseSink = nullptr;
     bool dispatching = false;
-    bool leftAlt = false, rightAlt = false;
-    bool leftCtrl = false, rightCtrl = false;
+    X11KeyForwarder keys;
 };

@@ -77,6 +77,13 @@ constexpr unsigned kSysRq = 99;
 constexpr unsigned kPause = 119;
 constexpr unsigned kX11Offset = 8;
 
+constexpr std::uint32_t kKeyDown = 0x100, kKeyUp = 0x101;         // WM_KEYDOWN, WM_KEYUP
+constexpr std::uint32_t kSysKeyDown = 0x104, kSysKeyUp = 0x105;   // WM_SYSKEYDOWN, WM_SYSKEYUP
+constexpr std::uint32_t kFlagExtended = 0x01, kFlagAltDown = 0x20, kFlagUp = 0x80;
+
+constexpr unsigned kLeftCtrl = 29 + kX11Offset, kRightCtrl = 97 + kX11Offset;
+constexpr unsigned kLeftAlt = 56 + kX11Offset, kRightAlt = 100 + kX11Offset;
+
 } // namespace
 
 PcScanCode scanCodeForEvdev(unsigned evdevCode)
@@ -100,4 +107,52 @@ PcScanCode scanCodeForX11Key(unsigned keycode, bool altHeld, bool ctrlHeld)
     if (evdev == kPause && ctrlHeld)
         return {0x46, true};
     return scanCodeForEvdev(evdev);
+}
+
+void X11KeyForwarder::key(unsigned keycode, bool press, InputEventSink* sink)
+{
+    switch (keycode) {
+    case kLeftAlt: leftAlt = press; break;
+    case kRightAlt: rightAlt = press; break;
+    case kLeftCtrl: leftCtrl = press; break;
+    case kRightCtrl: rightCtrl = press; break;
+    default: break;
+    }
+    if (!sink)
+        return;
+    const bool alt = leftAlt || rightAlt;
+    const bool ctrl = leftCtrl || rightCtrl;
+    const PcScanCode scan = scanCodeForX11Key(keycode, alt, ctrl);
+    if (scan.code == 0)
+        return;
+    std::uint32_t flags = scan.extended ? kFlagExtended : 0;
+    if (alt)
+        flags |= kFlagAltDown;
+    if (!press)
+        flags |= kFlagUp;
+    // Windows sends the system-key messages while Alt alone is held.
+    const bool system = alt && !ctrl;
+    const std::uint32_t message = press ? (system ? kSysKeyDown : kKeyDown) : (system ? kSysKeyUp : kKeyUp);
+    sink->handleKeyEvent(0, message, scan.code, flags);
+}
+
+void X11KeyForwarder::reset()
+{
+    leftAlt = rightAlt = leftCtrl = rightCtrl = false;
+}
+
+std::uint32_t mouseMessageForX11Button(unsigned button, bool press)
+{
+    switch (button) {
+    case 1: return press ? 0x201 : 0x202;   // left
+    case 2: return press ? 0x207 : 0x208;   // middle
+    case 3: return press ? 0x204 : 0x205;   // right
+    case 4:
+    case 5: return press ? 0x20A : 0;       // vertical wheel
+    case 6:
+    case 7: return press ? 0x20E : 0;       // horizontal wheel
+    case 8:
+    case 9: return press ? 0x20B : 0x20C;   // side buttons
+    default: return 0;
+    }
 }

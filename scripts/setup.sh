@@ -13,6 +13,7 @@ packages=(
     xvfb xdotool x11-apps imagemagick libglib2.0-bin libgl1-mesa-dri fonts-dejavu-core
     libxi-dev g++-mingw-w64-x86-64
     qt6-svg-dev qt6-declarative-dev-tools qml6-module-qtqml qml6-module-qtqml-models fonts-wqy-microhei
+    weston xwayland qt6-wayland
 )
 
 missing=()

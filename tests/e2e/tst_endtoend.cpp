@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "westonsession.h"
 #include "xvfbserver.h"
 
 namespace {
@@ -186,6 +187,8 @@ private slots:
     void quitFromTheWindowMenu();
     void capturedInputIsNeverLogged();
     void startsWithoutAnXServerForCapture();
+    void startsOnXWaylandInAWaylandSession();
+    void runsAsAWaylandClientWithoutAnXDisplay();
 
 private:
     std::unique_ptr<XvfbServer> display;
@@ -334,6 +337,63 @@ void EndToEnd::startsWithoutAnXServerForCapture()
     QVERIFY(program.waitForLine(QStringLiteral("Device Connect")));
     QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 1")));
     QCOMPARE(program.process.state(), QProcess::Running);
+}
+
+namespace {
+
+// A Wayland client writes each request it sends to its log under WAYLAND_DEBUG.
+bool isWaylandToplevel(Program& program)
+{
+    static const QRegularExpression titled(QStringLiteral("xdg_toplevel@\\d+\\.set_title\\(\"Kestrel Orbit\"\\)"));
+    return program.lines().join(QLatin1Char('\n')).contains(titled);
+}
+
+// Started as a client of the session, with or without its X display, its
+// Wayland requests logged.
+void startInSession(Program& program, const WestonSession& session, bool withX)
+{
+    session.addTo(program.environment, withX);
+    program.environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
+    program.process.setProcessEnvironment(program.environment);
+    program.start();
+}
+
+bool quitsCleanlyOnTerm(Program& program)
+{
+    program.process.terminate();
+    return program.process.waitForFinished(10000) && program.process.exitStatus() == QProcess::NormalExit
+        && program.process.exitCode() == 0;
+}
+
+} // namespace
+
+void EndToEnd::startsOnXWaylandInAWaylandSession()
+{
+    // A desktop's Wayland session with XWayland, no platform chosen by the
+    // user: the window is an X11 window on XWayland's display.
+    WestonSession session;
+    QVERIFY2(session.isRunning(), "weston did not start");
+    Program program(session.xDisplay());
+    startInSession(program, session, true);
+    QVERIFY(program.waitForLine(QStringLiteral("Device Connect")));
+    QVERIFY(!windowOf(session.xDisplay()).isEmpty());
+    QVERIFY(!isWaylandToplevel(program));
+    QVERIFY(quitsCleanlyOnTerm(program));
+}
+
+void EndToEnd::runsAsAWaylandClientWithoutAnXDisplay()
+{
+    WestonSession session;
+    QVERIFY2(session.isRunning(), "weston did not start");
+    Program program(session.xDisplay());
+    startInSession(program, session, false);
+    QVERIFY(program.waitForLine(QStringLiteral("Device Connect")));
+    QTRY_VERIFY_WITH_TIMEOUT(isWaylandToplevel(program), 10000);
+    // Nothing of it on the X display.
+    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
+                                            QStringLiteral("^Kestrel Orbit$")}, session.xDisplay()).isEmpty());
+    // The session's end (SIGTERM) quits it as its quit action does.
+    QVERIFY(quitsCleanlyOnTerm(program));
 }
 
 QTEST_GUILESS_MAIN(EndToEnd)
