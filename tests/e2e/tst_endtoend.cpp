@@ -354,6 +354,11 @@ void startInSession(Program& program, const WestonSession& session, bool withX)
 {
     session.addTo(program.environment, withX);
     program.environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
+    // The headless compositor offers text input but has no seat, and Qt 6.4's
+    // Wayland input context then dereferences the missing seat whenever a
+    // text is empty. Desktop sessions always have a seat; here the input
+    // context is left out.
+    program.environment.insert(QStringLiteral("QT_IM_MODULE"), QStringLiteral("none"));
     program.process.setProcessEnvironment(program.environment);
     program.start();
 }
