@@ -13,14 +13,13 @@ Item {
     }
 
     visible: isBusy
-    width: 220
-    height: 48
+    width: 168
+    height: 28
 
     Rectangle {
         anchors.fill: parent
-        radius: 6
-        color: "#e0000000"
-        border.color: busy.theme.colorGray1
+        radius: height / 2
+        color: "#cc000000"
     }
     Text {
         id: label
