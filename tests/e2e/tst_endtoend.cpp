@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -189,6 +190,7 @@ private slots:
     void startsWithoutAnXServerForCapture();
     void startsOnXWaylandInAWaylandSession();
     void runsAsAWaylandClientWithoutAnXDisplay();
+    void reportRateAndDpiReachTheMouse();
 
 private:
     std::unique_ptr<XvfbServer> display;
@@ -399,6 +401,99 @@ void EndToEnd::runsAsAWaylandClientWithoutAnXDisplay()
                                             QStringLiteral("^Kestrel Orbit$")}, session.xDisplay()).isEmpty());
     // The session's end (SIGTERM) quits it as its quit action does.
     QVERIFY(quitsCleanlyOnTerm(program));
+}
+
+namespace {
+
+// Where things are on the main screen (scene coordinates are screen
+// coordinates: Xvfb has no window manager and the window sits at 0,0). The
+// left panel starts at y 88 with the button matrix; the report-rate box
+// follows the editor box, whose height is 100 on a gun mouse.
+constexpr int kLeftPanelTop = 88;
+constexpr int kReportBoxTop = kLeftPanelTop + 100 + 8;
+constexpr int kReportListX = 24 + 232 - 8 - 60;            // the list's centre
+constexpr int kReportListY = kReportBoxTop + 21;
+constexpr int kSaveX = 1000 - 32, kSaveY = 640 - 8 - 12;
+// The DPI page at 768,56: with four stages shown the first slider stands at
+// x 825, running from y 99 (top) to y 275 (bottom).
+constexpr int kStageOneX = 825;
+
+void click(const QString& display, int x, int y)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(x), QString::number(y)}, display);
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}, display);
+    QTest::qWait(400);
+}
+
+// The firmware's view of a 560 profile block, from vmousectl's state dump.
+QByteArray profileBlock(Program& program, int number)
+{
+    QByteArray block;
+    const QString prefix = QStringLiteral("profile-block %1 +").arg(number);
+    for (const QString& line : program.vmousectl({QStringLiteral("state")})) {
+        if (!line.startsWith(prefix))
+            continue;
+        for (const QString& byte : line.section(QLatin1Char(':'), 1).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            block.append(char(byte.toInt(nullptr, 16)));
+    }
+    return block;
+}
+
+} // namespace
+
+void EndToEnd::reportRateAndDpiReachTheMouse()
+{
+    Program program(display->name());
+    program.start();
+    QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 1")));
+    QTest::qWait(1500);   // past the first protection period
+    program.vmousectl({QStringLiteral("record"), QStringLiteral("clear")});
+
+    // "500Hz", the third entry, one row below the box for each entry before it.
+    click(display->name(), kReportListX, kReportListY);
+    screenshot(display->name(), QStringLiteral("report-rate-open.png"));
+    click(display->name(), kReportListX, kReportBoxTop + 42 - 9 + 24 * 2 + 12);
+    QTest::qWait(300);
+    // The 560 family's 03H writes the rate into the profile slots; a gun
+    // mouse has only the first.
+    QCOMPARE(featureReports(program), (QStringList{QStringLiteral("0003010200000000f9")}));
+    QVERIFY(program.vmousectl({QStringLiteral("state")}).contains(QStringLiteral("report-rate: 1=2 2=3 3=3 4=3")));
+
+    // Move stage 1 with a press on its track and a drag, then Save.
+    program.vmousectl({QStringLiteral("record"), QStringLiteral("clear")});
+    click(display->name(), kStageOneX, 200);
+    const auto xdotool = [&](const QStringList& arguments) { run(QStringLiteral("xdotool"), arguments, display->name()); };
+    xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+    for (int y = 195; y >= 150; y -= 5)
+        xdotool({QStringLiteral("mousemove"), QString::number(kStageOneX), QString::number(y)});
+    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    QTest::qWait(300);
+    QCOMPARE(featureReports(program), QStringList());   // nothing is sent before Save
+    screenshot(display->name(), QStringLiteral("dpi-unsaved.png"));
+    click(display->name(), kSaveX, kSaveY);
+    QTest::qWait(2500);
+
+    // What Save stored in the profile is what the profile blocks carry:
+    // "3360" codes (value / 100 - 1) at 84..91 and the active-stage mask at 100.
+    QSettings profile(QFileInfo(program.executable()).dir().filePath(QStringLiteral("modules/setting/p1.bin")),
+                      QSettings::IniFormat);
+    const QStringList values = profile.value(QStringLiteral("mouse/dpiValueArray")).toStringList();
+    const int count = profile.value(QStringLiteral("mouse/currentDpiCount")).toInt();
+    QCOMPARE(values.size(), 8);
+    QVERIFY2(values[0].toInt() > 1000, qPrintable(values.join(QLatin1Char(','))));
+    const QStringList sent = featureReports(program);
+    QCOMPARE(sent.size(), 4);   // blocks 1 to 4 on a gun mouse
+    QVERIFY(sent[0].startsWith(QLatin1String("000c0180")));
+    for (int number = 1; number <= 4; ++number) {
+        const QByteArray block = profileBlock(program, number);
+        QCOMPARE(block.size(), 128);
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(quint8(block[84 + i]), quint8(values[i].toInt() / 100 - 1));
+        QCOMPARE(quint8(block[100]), quint8((1 << count) - 1));
+    }
+    screenshot(display->name(), QStringLiteral("dpi-saved.png"));
+    QVERIFY(quit(program, display->name()));
+    QCOMPARE(program.process.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(EndToEnd)
