@@ -1,10 +1,17 @@
 // SIGTERM and SIGINT become a signal on the GUI thread, also when they come
 // before the program is ready to quit, and the default handling is back once
-// the catcher goes.
+// the catcher goes. Wired to the quit action's slot as start-up wires it, a
+// signal ends the event loop with 0 and the settings changed just before
+// reach the disk.
+#include "fixturetree.h"
+#include "myqquickview.h"
 #include "terminationsignals.h"
+#include "widget.h"
 
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 
@@ -15,6 +22,7 @@ class TerminationSignalsTest : public QObject
 private slots:
     void signalReachesTheLoop_data();
     void signalReachesTheLoop();
+    void quitKeepsWhatWasJustSet();
 };
 
 void TerminationSignalsTest::signalReachesTheLoop_data()
@@ -46,5 +54,27 @@ void TerminationSignalsTest::signalReachesTheLoop()
     QVERIFY(now.sa_handler == SIG_DFL);
 }
 
-QTEST_GUILESS_MAIN(TerminationSignalsTest)
+void TerminationSignalsTest::quitKeepsWhatWasJustSet()
+{
+    FixtureTree tree;
+    QCOMPARE(QSettings(QStringLiteral("modules/setting/p1.bin"), QSettings::IniFormat).value(QStringLiteral("mouse/reportRate")),
+             QVariant(QStringLiteral("3")));
+    int code = -1;
+    {
+        Widget window;
+        TerminationSignals termination;
+        connect(&termination, &TerminationSignals::received, &window, &Widget::exitSYS);
+        // The page stores a value; the signal comes before the event loop
+        // had a pass to write it.
+        window.view()->setData(QStringLiteral("mouse/reportRate"), 1);
+        QCOMPARE(::raise(SIGTERM), 0);
+        QTimer::singleShot(0, &termination, &TerminationSignals::start);
+        code = QCoreApplication::exec();
+    }
+    QCOMPARE(code, 0);
+    QCOMPARE(QSettings(QStringLiteral("modules/setting/p1.bin"), QSettings::IniFormat).value(QStringLiteral("mouse/reportRate")),
+             QVariant(QStringLiteral("1")));
+}
+
+QTEST_MAIN(TerminationSignalsTest)
 #include "tst_terminationsignals.moc"
