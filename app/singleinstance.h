@@ -8,7 +8,8 @@ class QLocalServer;
 // One running copy per user and executable. The first instance listens on a
 // local socket named after both; a later start finds it there, hands over a
 // message and leaves. A socket left behind by a crashed instance is removed
-// and taken over.
+// and taken over. The socket and its lock file live in the user's private
+// runtime folder, where no other user can create them first.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -25,6 +26,11 @@ public:
 
     QString serverName() const { return name; }
 
+    // On POSIX: $XDG_RUNTIME_DIR when it is the user's and closed to others,
+    // else a folder of mode 0700 of the user's own in the temporary folder,
+    // else one in the user's cache folder; empty when none can be had.
+    static QString privateFolder();
+
 signals:
     void messageReceived(const QString& message);
 
@@ -32,5 +38,6 @@ private:
     void acceptConnection();
 
     QString name;
+    QString folder;
     QLocalServer* server = nullptr;
 };

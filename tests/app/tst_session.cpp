@@ -4,7 +4,6 @@
 // (Wayland) and places it itself elsewhere, and ends cleanly when the
 // session asks it to.
 #include "platformchoice.h"
-#include "quitsignals.h"
 #include "ui_controler.h"
 
 #include <QMouseEvent>
@@ -13,7 +12,6 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <csignal>
 #include <optional>
 #include <vector>
 
@@ -95,7 +93,6 @@ private slots:
     void placedDragMovesByXThenY();
     void systemMoveOncePerPress();
     void refusedSystemMovePlaces();
-    void terminationSignalsQuit();
 
 private:
     std::unique_ptr<XvfbServer> server;
@@ -218,20 +215,6 @@ void SessionTest::refusedSystemMovePlaces()
     rig.controller.window = nullptr;
     rig.controller.onXChanged(30);
     QCOMPARE(rig.systemMoves.size(), std::size_t(2));
-}
-
-void SessionTest::terminationSignalsQuit()
-{
-    int quits = 0;
-    quitOnTerminationSignals([&quits] { ++quits; });
-    // The handler only wakes the event loop; the quit runs on it.
-    std::raise(SIGTERM);
-    QCOMPARE(quits, 0);
-    QTRY_COMPARE(quits, 1);
-    std::raise(SIGINT);
-    QTRY_COMPARE(quits, 2);
-    std::raise(SIGHUP);
-    QTRY_COMPARE(quits, 3);
 }
 
 QTEST_MAIN(SessionTest)

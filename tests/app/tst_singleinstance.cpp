@@ -1,15 +1,18 @@
 // One running copy per user and executable: the second start finds the
-// first, hands over its message, and a dead first instance's socket does
-// not keep a new one from starting.
+// first, hands over its message, and neither a dead first instance's socket
+// nor names another local user put in its way keep a new one from starting.
 #include "singleinstance.h"
 
 #include <QDir>
 #include <QLocalServer>
+#include <QLockFile>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUuid>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -20,6 +23,41 @@ namespace {
 QString uniqueKey()
 {
     return QStringLiteral("/opt/test/") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+// Sets or (with a null value) removes an environment variable while alive.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const QString& value)
+        : variable(name)
+        , had(qEnvironmentVariableIsSet(name))
+        , previous(qgetenv(name))
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, QFile::encodeName(value));
+    }
+    ~ScopedEnv()
+    {
+        if (had)
+            qputenv(variable, previous);
+        else
+            qunsetenv(variable);
+    }
+
+private:
+    const char* variable;
+    bool had;
+    QByteArray previous;
+};
+
+bool ownedAndClosed(const QString& folder)
+{
+    struct stat info = {};
+    return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && info.st_uid == ::geteuid() && (info.st_mode & 0777) == 0700;
 }
 
 } // namespace
@@ -34,6 +72,8 @@ private slots:
     void otherExecutablesAreOtherInstances();
     void staleSocketIsTakenOver();
     void noInstanceMeansNoMessage();
+    void squattedNamesDoNotStopAStart_data();
+    void squattedNamesDoNotStopAStart();
 };
 
 void SingleInstanceTest::secondStartFindsTheFirst()
@@ -113,6 +153,69 @@ void SingleInstanceTest::noInstanceMeansNoMessage()
 {
     SingleInstance lonely(uniqueKey());
     QVERIFY(!lonely.sendMessage(QString(), 200));
+}
+
+void SingleInstanceTest::squattedNamesDoNotStopAStart_data()
+{
+    QTest::addColumn<QString>("runtimeDir");   // "private", "open" or "none"
+    QTest::addColumn<bool>("fallbackTaken");
+    QTest::addColumn<QString>("expectedFolder");   // relative to the test's folder
+
+    const QString fallback = QStringLiteral("tmp/kestrel-orbit-") + QString::number(::geteuid());
+    QTest::newRow("session runtime folder") << "private" << false << "run";
+    QTest::newRow("runtime folder open to others") << "open" << false << fallback;
+    QTest::newRow("no runtime folder") << "none" << false << fallback;
+    QTest::newRow("fallback taken by another user") << "none" << true << "home/.cache/kestrel-orbit";
+}
+
+void SingleInstanceTest::squattedNamesDoNotStopAStart()
+{
+    QFETCH(QString, runtimeDir);
+    QFETCH(bool, fallbackTaken);
+    QFETCH(QString, expectedFolder);
+
+    QTemporaryDir root;
+    const QDir at(root.path());
+    at.mkpath(QStringLiteral("run"));
+    at.mkpath(QStringLiteral("tmp"));
+    at.mkpath(QStringLiteral("home"));
+    QFile::setPermissions(at.filePath(QStringLiteral("run")),
+                          runtimeDir == QLatin1String("open")
+                              ? QFile::Permissions(0x7777)
+                              : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ScopedEnv runtime("XDG_RUNTIME_DIR", runtimeDir == QLatin1String("none") ? QString() : at.filePath(QStringLiteral("run")));
+    ScopedEnv tmp("TMPDIR", at.filePath(QStringLiteral("tmp")));
+    ScopedEnv home("HOME", at.filePath(QStringLiteral("home")));
+    ScopedEnv cache("XDG_CACHE_HOME", QString());
+
+    const QString key = uniqueKey();
+    const QString baseName = QFileInfo(SingleInstance(key).serverName()).fileName();
+    // Another user listens under the name in the shared temporary folder,
+    // where the names used to be.
+    QLocalServer sharedSquatter;
+    QVERIFY(sharedSquatter.listen(at.filePath(QStringLiteral("tmp/")) + baseName));
+    // ... and may have made our fallback folder theirs, with a live socket
+    // and a held lock inside.
+    QLocalServer fallbackSquatter;
+    std::unique_ptr<QLockFile> heldLock;
+    if (fallbackTaken) {
+        const QString taken = at.filePath(QStringLiteral("tmp/kestrel-orbit-") + QString::number(::geteuid()));
+        QVERIFY(QDir().mkpath(taken));
+        QFile::setPermissions(taken, QFile::Permissions(0x7777));
+        [[maybe_unused]] const int refused = ::chown(QFile::encodeName(taken).constData(), 65534, 65534);   // not as a plain user
+        QVERIFY(fallbackSquatter.listen(taken + QLatin1Char('/') + baseName));
+        heldLock = std::make_unique<QLockFile>(taken + QLatin1Char('/') + baseName + QStringLiteral(".lock"));
+        QVERIFY(heldLock->lock());
+    }
+
+    SingleInstance first(key);
+    QVERIFY(!first.isRunning());
+    const QString folder = QFileInfo(first.serverName()).absolutePath();
+    QCOMPARE(folder, at.filePath(expectedFolder));
+    QVERIFY2(ownedAndClosed(folder), qPrintable(folder));
+    // The rule itself still holds there.
+    auto second = std::async(std::launch::async, [key] { return SingleInstance(key).isRunning(); });
+    QVERIFY(second.get());
 }
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "programlog.h"
 #include "westonsession.h"
 #include "xvfbserver.h"
 
@@ -67,24 +68,9 @@ public:
     // Waits until the program's log has `line` `count` times.
     bool waitForLine(const QString& line, int timeoutMs = 10000, int count = 1)
     {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < timeoutMs) {
-            readLog();
-            if (log.count(line) >= count)
-                return true;
-            if (process.state() == QProcess::NotRunning)
-                return false;
-            process.waitForReadyRead(100);
-        }
-        readLog();
-        return log.count(line) >= count;
+        return log.waitForLine(line, timeoutMs, count);
     }
-    QStringList lines()
-    {
-        readLog();
-        return log;
-    }
+    QStringList lines() { return log.lines(); }
 
     QStringList vmousectl(const QStringList& request)
     {
@@ -101,39 +87,17 @@ public:
     QProcessEnvironment environment;
 
 private:
-    void readLog()
-    {
-        partial += QString::fromUtf8(process.readAll());
-        const int end = partial.lastIndexOf(QLatin1Char('\n'));
-        if (end < 0)
-            return;
-        log += partial.left(end).split(QLatin1Char('\n'));
-        partial = partial.mid(end + 1);
-    }
-
     QTemporaryDir dir;
     QString socket;
-    QStringList log;
-    QString partial;
+    ProgramLog log{process};
 };
-
-QString run(const QString& program, const QStringList& arguments, const QString& display)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display);
-    process.setProcessEnvironment(env);
-    process.start(program, arguments);
-    process.waitForFinished(10000);
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
 
 QString windowOf(const QString& display)
 {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 10000) {
-        const QString id = run(QStringLiteral("xdotool"),
+        const QString id = runOnDisplay(QStringLiteral("xdotool"),
                                {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
                                 QStringLiteral("^Kestrel Orbit$")},
                                display).section(QLatin1Char('\n'), 0, 0);
@@ -147,7 +111,7 @@ QString windowOf(const QString& display)
 void screenshot(const QString& display, const QString& name)
 {
     QDir().mkpath(QStringLiteral(KESTREL_SCREENSHOT_DIR));
-    run(QStringLiteral("import"),
+    runOnDisplay(QStringLiteral("import"),
         {QStringLiteral("-display"), display, QStringLiteral("-window"), QStringLiteral("root"),
          QStringLiteral(KESTREL_SCREENSHOT_DIR "/") + name},
         display);
@@ -168,8 +132,8 @@ QStringList featureReports(Program& program)
 bool quit(Program& program, const QString& display)
 {
     const QString window = windowOf(display);
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}, display);
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+q")}, display);
+    runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}, display);
+    runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+q")}, display);
     return program.process.waitForFinished(10000);
 }
 
@@ -293,15 +257,15 @@ void EndToEnd::quitFromTheWindowMenu()
     QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 1")));
     QTest::qWait(1500);   // past the first protection period
     const QString window = windowOf(display->name());
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+    runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
                                     QStringLiteral("600"), QStringLiteral("560")}, display->name());
-    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")}, display->name());
+    runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")}, display->name());
     QTest::qWait(500);
     screenshot(display->name(), QStringLiteral("quit-menu.png"));
     // The menu's one entry sits just below and right of the pointer.
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove_relative"), QStringLiteral("20"), QStringLiteral("11")},
+    runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("mousemove_relative"), QStringLiteral("20"), QStringLiteral("11")},
         display->name());
-    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}, display->name());
+    runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}, display->name());
     QVERIFY(program.process.waitForFinished(10000));
     QCOMPARE(program.process.exitCode(), 0);
 }
@@ -314,7 +278,7 @@ void EndToEnd::capturedInputIsNeverLogged()
     QTest::qWait(1500);   // past the first protection period
     const qsizetype before = program.lines().size();
     const auto xdotool = [&](const QStringList& arguments) {
-        run(QStringLiteral("xdotool"), arguments, display->name());
+        runOnDisplay(QStringLiteral("xdotool"), arguments, display->name());
     };
     // Desktop-wide keys and a click outside the window: the capture hears
     // them, and none of it may reach the program's output.
@@ -397,8 +361,8 @@ void EndToEnd::runsAsAWaylandClientWithoutAnXDisplay()
     QVERIFY(program.waitForLine(QStringLiteral("Device Connect")));
     QTRY_VERIFY_WITH_TIMEOUT(isWaylandToplevel(program), 10000);
     // Nothing of it on the X display.
-    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
-                                            QStringLiteral("^Kestrel Orbit$")}, session.xDisplay()).isEmpty());
+    QVERIFY(runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
+                                                     QStringLiteral("^Kestrel Orbit$")}, session.xDisplay()).isEmpty());
     // The session's end (SIGTERM) quits it as its quit action does.
     QVERIFY(quitsCleanlyOnTerm(program));
 }
@@ -420,8 +384,8 @@ constexpr int kStageOneX = 825;
 
 void click(const QString& display, int x, int y)
 {
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(x), QString::number(y)}, display);
-    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}, display);
+    runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(x), QString::number(y)}, display);
+    runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}, display);
     QTest::qWait(400);
 }
 
@@ -462,7 +426,7 @@ void EndToEnd::reportRateAndDpiReachTheMouse()
     // Move stage 1 with a press on its track and a drag, then Save.
     program.vmousectl({QStringLiteral("record"), QStringLiteral("clear")});
     click(display->name(), kStageOneX, 200);
-    const auto xdotool = [&](const QStringList& arguments) { run(QStringLiteral("xdotool"), arguments, display->name()); };
+    const auto xdotool = [&](const QStringList& arguments) { runOnDisplay(QStringLiteral("xdotool"), arguments, display->name()); };
     xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
     for (int y = 195; y >= 150; y -= 5)
         xdotool({QStringLiteral("mousemove"), QString::number(kStageOneX), QString::number(y)});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QProcessEnvironment>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -54,3 +55,15 @@ private:
     QProcess server;
     QString display;
 };
+
+// Runs a tool (xdotool, xprop, import) against `display`; its standard output.
+inline QString runOnDisplay(const QString& program, const QStringList& arguments, const QString& display)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    process.waitForFinished(10000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
