@@ -14,6 +14,7 @@ packages=(
     libxi-dev g++-mingw-w64-x86-64
     qt6-svg-dev qt6-declarative-dev-tools qml6-module-qtqml qml6-module-qtqml-models fonts-wqy-microhei
     weston xwayland qt6-wayland
+    x11-xserver-utils
 )
 
 missing=()
