@@ -15,6 +15,7 @@ packages=(
     qt6-svg-dev qt6-declarative-dev-tools qml6-module-qtqml qml6-module-qtqml-models fonts-wqy-microhei
     weston xwayland qt6-wayland
     librsvg2-bin dpkg-dev desktop-file-utils appstream x11-utils
+    x11-xserver-utils
 )
 
 missing=()

@@ -107,6 +107,7 @@ Item {
     readonly property bool deviceGone: !viewEnabled && !protectUIItem.isBusy
     readonly property alias keyCodeTable: _KeyCodeString
     readonly property bool isAnyUnsaved: dpiSettingMain.isSave
+                                         || lightControlMain.isSave
 
     onDeviceGoneChanged: console.log(deviceGone ? "view disabled: device gone" : "view enabled")
 
@@ -135,9 +136,9 @@ Item {
             ["keyMatrix", null],
             ["keyAssigment", null],
             ["dpiSetting", function (texts) { dpiSettingMain.dpiSettingLang = fitTexts(texts, dpiSettingMain.dpiSettingLang) }],
-            ["lightControl", null],
+            ["lightControl", function (texts) { lightControlMain.lightControlLang = fitTexts(texts, lightControlMain.lightControlLang) }],
             ["macroEditor", null],
-            ["systemSetting", null],
+            ["systemSetting", function (texts) { systemSettingMain.systemSettingLang = fitTexts(texts, systemSettingMain.systemSettingLang) }],
             ["gunControl", null],
             ["profile", null],
             ["keyCode", function (texts) { _KeyCodeString.names = texts }],
@@ -174,6 +175,8 @@ Item {
             console.log("profileNo", profileNo)
             bridge.setCurrentProfile(profileNo)
             dpiSettingMain.init(false, false)
+            lightControlMain.init(false, false)
+            systemSettingMain.init(false, false)
             isPownOn = true
         }
         var stage = parseInt(bridge.mouseGetCurrentDPI())
@@ -226,6 +229,7 @@ Item {
         reportRateMain.reportList.closeMenu()
         dpiSettingMain.dpiSegment.closeMenu()
         upItem.profileList.closeMenu()
+        lightControlMain.lightModel.closeMenu()
     }
 
     function controlUIEnable(isEnable) {
@@ -245,6 +249,8 @@ Item {
     function reinitWithSending() {
         reportRateMain.init(true)
         dpiSettingMain.init(true, false)
+        lightControlMain.init(true, false)
+        systemSettingMain.init(true, false)
     }
 
     function restoreGunMatrix() {
@@ -269,7 +275,8 @@ Item {
     // The pages with unsaved edits, in the order Save stores and sends them.
     function savablePages() {
         return [
-            { page: dpiSettingMain, save: function () { dpiSettingMain.saveData(true) } }
+            { page: dpiSettingMain, save: function () { dpiSettingMain.saveData(true) } },
+            { page: lightControlMain, save: function () { lightControlMain.saveData(true, 0) } }
         ]
     }
 
@@ -311,6 +318,19 @@ Item {
     function closeDialog(dialog) {
         dialog.visible = false
         mainMask.visible = false
+    }
+
+    // A press on the mask ends the edits of the open pages.
+    function maskPressed() {
+        lightControlMain.lightControlFocus()
+        if (systemSettingMain.visible)
+            systemSettingMain.systemSettingFocus()
+    }
+
+    // The scroll-lines field took the focus: the lists of the main screen close.
+    onIsScrollRateFocusChanged: {
+        if (isScrollRateFocus)
+            mainFocus()
     }
 
     // Window drag: every move hands the offset from the press to the window.
@@ -442,6 +462,7 @@ Item {
             color: hovered ? mainIten.colorOrange : mainIten.colorBlack
             centred: true
             text: mainIten.mainLang[9]
+            onClicked: mainIten.openDialog(systemSettingMain, true)
         }
     }
 
@@ -492,6 +513,11 @@ Item {
             shell: mainIten
             z: 1
         }
+        LightControl {
+            id: lightControlMain
+            objectName: "lightControlMain"
+            shell: mainIten
+        }
     }
 
     Menu_Up {
@@ -519,10 +545,17 @@ Item {
         anchors.fill: parent
         visible: false
         hoverEnabled: true
+        onPressed: mainIten.maskPressed()
         Rectangle {
             anchors.fill: parent
             color: "#90000000"
         }
+    }
+
+    SystemSetting {
+        id: systemSettingMain
+        objectName: "systemSettingMain"
+        shell: mainIten
     }
 
     // A gone device leaves the view disabled; the scene dims so it does not

@@ -64,6 +64,8 @@ public:
         process.start(executable(), arguments);
     }
     QString executable() const { return dir.filePath(QStringLiteral("kestrel-orbit")); }
+    // A file of this copy, relative to the executable.
+    QString file(const QString& relative) const { return dir.filePath(relative); }
 
     // Waits until the program's log has `line` `count` times.
     bool waitForLine(const QString& line, int timeoutMs = 10000, int count = 1)
@@ -155,6 +157,9 @@ private slots:
     void startsOnXWaylandInAWaylandSession();
     void runsAsAWaylandClientWithoutAnXDisplay();
     void reportRateAndDpiReachTheMouse();
+    void lightingEffectAndColourReachTheMouse();
+    void cursorSpeedSliderSetsPointerAcceleration();
+    void lightingAndSystemPagesInChinese();
 
 private:
     std::unique_ptr<XvfbServer> display;
@@ -457,6 +462,154 @@ void EndToEnd::reportRateAndDpiReachTheMouse()
     }
     screenshot(display->name(), QStringLiteral("dpi-saved.png"));
     QVERIFY(quit(program, display->name()));
+    QCOMPARE(program.process.exitCode(), 0);
+}
+
+namespace {
+
+// Places on the screen (the window sits at the top-left, unmanaged) of the
+// lighting page and the system settings page.
+const QPoint kEffectList(908, 340);
+QPoint effectEntry(int index) { return QPoint(908, 364 + 24 * index); }
+// Colour 1's handle with two sliders hidden (page 224 high), red at the bar's left end.
+const QPoint kColourHandleRed(793, 453);
+const QPoint kSaveButton(968, 620);
+const QPoint kSystemSettingButton(140, 257);
+// The centred system page's cursor-speed slider: track from x 336, handle 3..337.
+const int kCursorTrackX = 336;
+const int kCursorSliderY = 251;
+
+void xdotool(const QString& display, const QStringList& arguments)
+{
+    runOnDisplay(QStringLiteral("xdotool"), arguments, display);
+}
+
+void clickAt(const QString& display, QPoint at)
+{
+    xdotool(display, {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                      QStringLiteral("click"), QStringLiteral("1")});
+    QTest::qWait(400);   // past the list's slide and the slider's glide
+}
+
+// Presses at `from`, moves to `to` in a few steps and lets go.
+void dragPointer(const QString& display, QPoint from, QPoint to)
+{
+    xdotool(display, {QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
+                      QStringLiteral("mousedown"), QStringLiteral("1")});
+    for (int step = 1; step <= 4; ++step) {
+        const QPoint at = from + (to - from) * step / 4;
+        xdotool(display, {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+        QTest::qWait(50);
+    }
+    xdotool(display, {QStringLiteral("mouseup"), QStringLiteral("1")});
+    QTest::qWait(300);
+}
+
+// The X server's pointer acceleration as "numerator/denominator".
+QString pointerAcceleration(const QString& display)
+{
+    static const QRegularExpression acceleration(QStringLiteral("acceleration:\\s+(\\d+/\\d+)"));
+    return acceleration.match(runOnDisplay(QStringLiteral("xset"), {QStringLiteral("q")}, display)).captured(1);
+}
+
+bool reachMainScreen(Program& program)
+{
+    if (!program.waitForLine(QStringLiteral("qml: DPI stage 1")))
+        return false;
+    QTest::qWait(1500);   // past the first protection period
+    return true;
+}
+
+void useLanguage(Program& program, const QString& language)
+{
+    QFile file(program.file(QStringLiteral("modules/setting/apConfig.bin")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    text.replace(QRegularExpression(QStringLiteral("(?m)^language=.*$")), QStringLiteral("language=") + language);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text.toUtf8());
+}
+
+} // namespace
+
+void EndToEnd::lightingEffectAndColourReachTheMouse()
+{
+    Program program(display->name());
+    program.start();
+    QVERIFY(reachMainScreen(program));
+    const QString screen = display->name();
+    screenshot(screen, QStringLiteral("lighting.png"));
+    program.vmousectl({QStringLiteral("record"), QStringLiteral("clear")});
+
+    clickAt(screen, kEffectList);
+    screenshot(screen, QStringLiteral("lighting-effects.png"));
+    clickAt(screen, effectEntry(1));   // Breath: the speed slider only, the colour usable
+    // Red at the bar's left end, dragged 60 pixels on: the second sixth begins, green.
+    dragPointer(screen, kColourHandleRed, kColourHandleRed + QPoint(60, 0));
+    screenshot(screen, QStringLiteral("lighting-breath-green.png"));
+    QCOMPARE(featureReports(program), QStringList());   // nothing before Save
+
+    clickAt(screen, kSaveButton);
+    QTRY_VERIFY_WITH_TIMEOUT(featureReports(program).size() >= 5, 10000);
+    // The effect goes into the blocks of profiles 1 to 4 (a gun mouse), the
+    // colours into block 0.
+    QStringList commands;
+    for (const QString& report : featureReports(program))
+        commands.append(report.left(6));
+    QCOMPARE(commands, QStringList({QStringLiteral("000c01"), QStringLiteral("000c02"), QStringLiteral("000c03"),
+                                    QStringLiteral("000c04"), QStringLiteral("000c00")}));
+    for (int block = 1; block <= 4; ++block)   // Breath at speed 0: mode 3, 0, 10
+        QCOMPARE(profileBlock(program, block).mid(71, 3).toHex(), QByteArray("03000a"));
+    // Block 0 goes last; its bulk packets take a while.
+    QTRY_COMPARE_WITH_TIMEOUT(profileBlock(program, 0).mid(24, 24).toHex(),
+                              QByteArray("00ff00" "00ff00" "0000ff" "ff00ff" "00ffff" "ff7f00" "6000ff" "ffffff"),
+                              5000);
+
+    clickAt(screen, kEffectList);
+    clickAt(screen, effectEntry(5));   // Wave: the colour area is covered
+    screenshot(screen, QStringLiteral("lighting-wave.png"));
+    QVERIFY(quit(program, screen));
+    QCOMPARE(program.process.exitCode(), 0);
+}
+
+void EndToEnd::cursorSpeedSliderSetsPointerAcceleration()
+{
+    Program program(display->name());
+    program.start();
+    QVERIFY(reachMainScreen(program));
+    const QString screen = display->name();
+    QVERIFY2(!pointerAcceleration(screen).isEmpty(), "xset q reports no acceleration");
+    clickAt(screen, kSystemSettingButton);
+    screenshot(screen, QStringLiteral("system-setting.png"));
+
+    // The stored position 170 is step 5; dragged well past the left end it
+    // is step 0, the slowest speed; past the right end step 10, the fastest.
+    // (The slider's drag starts with the first move, so that one is lost.)
+    const QPoint handle(kCursorTrackX + 170 + 6, kCursorSliderY);
+    dragPointer(screen, handle, QPoint(kCursorTrackX - 150, kCursorSliderY));
+    QTRY_COMPARE_WITH_TIMEOUT(pointerAcceleration(screen), QStringLiteral("1/10"), 3000);
+    dragPointer(screen, QPoint(kCursorTrackX + 3 + 6, kCursorSliderY), QPoint(kCursorTrackX + 500, kCursorSliderY));
+    QTRY_COMPARE_WITH_TIMEOUT(pointerAcceleration(screen), QStringLiteral("20/10"), 3000);
+    screenshot(screen, QStringLiteral("system-setting-fast.png"));
+    QVERIFY(quit(program, screen));
+    QCOMPARE(program.process.exitCode(), 0);
+}
+
+void EndToEnd::lightingAndSystemPagesInChinese()
+{
+    Program program(display->name());
+    useLanguage(program, QStringLiteral("ChineseSimplified"));
+    program.start();
+    QVERIFY(reachMainScreen(program));
+    const QString screen = display->name();
+    clickAt(screen, kEffectList);
+    screenshot(screen, QStringLiteral("lighting-effects-zh.png"));
+    clickAt(screen, effectEntry(1));
+    screenshot(screen, QStringLiteral("lighting-breath-zh.png"));
+    clickAt(screen, kSystemSettingButton);
+    screenshot(screen, QStringLiteral("system-setting-zh.png"));
+    QVERIFY(quit(program, screen));
     QCOMPARE(program.process.exitCode(), 0);
 }
 

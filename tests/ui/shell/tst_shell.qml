@@ -26,7 +26,20 @@ SceneTestCase {
                      "ui_View.getGlobalData", "ui_View.setCurrentProfile",
                      "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData", "ui_View.getGlobalData",
                      "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getDataList",
+                     // lighting, then system settings
+                     "ui_View.getDataList", "ui_View.getDataList",
+                     "ui_View.getData", "ui_View.getData", "ui_View.getData",
                      "ui_View.mouseGetCurrentDPI"])
+    }
+
+    // The lighting and system pages reload from the profile, store and send.
+    function lightingAndSystemResent() {
+        return ["ui_View.getDataList", "ui_View.getDataList", "ui_View.setDataList", "ui_View.setDataList",
+                "ui_View.mouseSetRGBEffect", "ui_View.mouseSetRGBColor",
+                "ui_View.getData", "ui_View.getData", "ui_View.getData",
+                "ui_View.setData", "ui_View.setData", "ui_View.setData",
+                "ui_View.mouseSetCursorSpeed", "ui_View.mouseSetDoubleClickSpeed",
+                "ui_View.mouseSetVerticalScrollLines"]
     }
 
     function test_firstConnection() {
@@ -132,7 +145,7 @@ SceneTestCase {
     }
 
     function test_mainFocusClosesTheLists() {
-        var lists = [child("reportRateList"), child("dpiSegment"), child("titleProfileList")]
+        var lists = [child("reportRateList"), child("dpiSegment"), child("titleProfileList"), child("lightModel")]
         for (var i = 0; i < lists.length; ++i) {
             lists[i].open()
             finishSlide(lists[i])
@@ -227,9 +240,9 @@ SceneTestCase {
                                    "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData",
                                    "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
                                    "ui_View.getDataList", "ui_View.setDataList", "ui_View.setData",
-                                   "ui_View.mouseSetDpi",
+                                   "ui_View.mouseSetDpi"].concat(lightingAndSystemResent()).concat([
                                    "ui_View.mouseSwitchKeyMatrix", "ui_View.mouseResetKeyMatrix",
-                                   "ui_View.mouseSetCurrentDPI", "ui_View.setEnabled"])
+                                   "ui_View.mouseSetCurrentDPI", "ui_View.setEnabled"]))
         compare(recorder.callsTo("ui_View.resetProfile"), [[0]])
         compare(recorder.callsTo("ui_View.mouseSwitchKeyMatrix"), [[1]])
         compare(recorder.callsTo("ui_View.mouseSetCurrentDPI"), [[2]])
@@ -264,7 +277,7 @@ SceneTestCase {
                                    "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData",
                                    "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
                                    "ui_View.getDataList", "ui_View.setDataList", "ui_View.setData",
-                                   "ui_View.mouseSetDpi"].concat(data.gunCalls).concat(["ui_View.setEnabled"]))
+                                   "ui_View.mouseSetDpi"].concat(lightingAndSystemResent()).concat(data.gunCalls).concat(["ui_View.setEnabled"]))
         compare(recorder.callsTo("ui_View.setGlobalData"), [["mouse/profileNo", 2]])
         compare(recorder.callsTo("ui_View.setCurrentProfile"), [[2]])
         compare(scene.profileNo, 2)
