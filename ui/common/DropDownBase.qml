@@ -18,12 +18,20 @@ Item {
     property int durationMs: 180
     // A plain list reports a click on its box; a grid reports clicks on its cells.
     property bool boxClickSignals: true
+    // Lists and grids take the pointer over their panel here, where nothing
+    // moves: entries sliding under a still pointer would otherwise keep a
+    // stale hover. The point is in panel coordinates; -1 while outside.
+    property bool pointsIntoPanel: false
+    property real panelPointerX: -1
+    property real panelPointerY: -1
     readonly property bool animating: slide.running
     default property alias panelContent: panel.data
 
     signal btnClick()
     // The closing slide has ended.
     signal closed()
+    // A click on the open panel, in panel coordinates.
+    signal panelClicked(real x, real y)
 
     width: 120
     height: 24
@@ -97,6 +105,23 @@ Item {
         height: base.panelHeight
         clip: true
         visible: base.isDrop || slide.running
+        MouseArea {
+            anchors.fill: parent
+            enabled: base.pointsIntoPanel
+            hoverEnabled: true
+            onPositionChanged: function (mouse) {
+                base.panelPointerX = mouse.x
+                base.panelPointerY = mouse.y - panel.y
+            }
+            onExited: {
+                base.panelPointerX = -1
+                base.panelPointerY = -1
+            }
+            onClicked: function (mouse) {
+                if (!slide.running)
+                    base.panelClicked(mouse.x, mouse.y - panel.y)
+            }
+        }
         Item {
             id: panel
             width: parent.width

@@ -16,6 +16,13 @@ DropDownBase {
     signal valueChange(int index)
 
     boxClickSignals: false
+    pointsIntoPanel: true
+    readonly property int hoveredIndex: !animating && panelPointerY >= 0 ? cellAt(panelPointerX, panelPointerY) : -1
+    onPanelClicked: function (x, y) {
+        var index = cellAt(x, y)
+        if (index >= 0 && index < mdItems.count)
+            cellClicked(index, String(mdItems.get(index).textValue))
+    }
     textValue: revision >= 0 && currentSelect >= 0 && currentSelect < mdItems.count
                ? String(mdItems.get(currentSelect).textValue) : ""
     panelWidth: width * 3
@@ -28,6 +35,10 @@ DropDownBase {
             chosen = -1
             valueChange(index)
         }
+    }
+
+    function cellAt(x, y) {
+        return Math.floor(y / D.rowHeight) * 3 + Math.floor(x / width)
     }
 
     function cellClicked(index, text) {
@@ -56,7 +67,7 @@ DropDownBase {
                 required property string textValue
                 width: grid.width
                 height: D.rowHeight
-                color: (index === grid.currentSelect || cellArea.containsMouse) && textValue !== ""
+                color: (index === grid.currentSelect || index === grid.hoveredIndex) && textValue !== ""
                        ? grid.theme.colorOrange : grid.bgColor
                 border.color: grid.theme.colorGray1
                 Text {
@@ -68,12 +79,6 @@ DropDownBase {
                     color: grid.theme.fontColor
                     font.family: grid.theme.fontFamily
                     font.pixelSize: grid.theme.fontNormalSize
-                }
-                MouseArea {
-                    id: cellArea
-                    anchors.fill: parent
-                    hoverEnabled: true
-                    onClicked: grid.cellClicked(cell.index, cell.textValue)
                 }
             }
         }

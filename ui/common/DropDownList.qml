@@ -18,6 +18,16 @@ DropDownBase {
     signal valueChange(int index)
     signal dragSignal(bool isDrag)
 
+    pointsIntoPanel: true
+    // The entry under the pointer, once the list stands still.
+    readonly property int hoveredIndex: !animating && panelPointerY >= 0
+                                        ? Math.floor((panelPointerY + list.contentY) / D.rowHeight) : -1
+    onPanelClicked: function (x, y) {
+        var index = Math.floor((y + list.contentY) / D.rowHeight)
+        if (index >= 0 && index < count)
+            choose(index)
+    }
+
     textValue: revision >= 0 && currentSelect >= 0 && currentSelect < mdItems.count
                ? String(mdItems.get(currentSelect).textValue) : ""
     panelHeight: D.listHeight(count)
@@ -64,7 +74,7 @@ DropDownBase {
             required property string textValue
             width: list.width
             height: D.rowHeight
-            color: index === dropDown.currentSelect || entryArea.containsMouse
+            color: index === dropDown.currentSelect || index === dropDown.hoveredIndex
                    ? dropDown.theme.colorOrange : dropDown.bgColor
             Text {
                 anchors.centerIn: parent
@@ -75,12 +85,6 @@ DropDownBase {
                 color: dropDown.theme.fontColor
                 font.family: dropDown.theme.fontFamily
                 font.pixelSize: dropDown.theme.fontNormalSize
-            }
-            MouseArea {
-                id: entryArea
-                anchors.fill: parent
-                hoverEnabled: true
-                onClicked: dropDown.choose(entry.index)
             }
         }
         WheelHandler {
