@@ -107,6 +107,8 @@ Item {
             drag.minimumX: S.minX(slider.handleWidth)
             drag.maximumX: S.maxX(slider.width, slider.handleWidth)
             drag.threshold: 0
+            // The handle follows the pointer from its first move.
+            drag.smoothed: false
             onPressed: {
                 glide.stop()
                 slider.btnClick()
