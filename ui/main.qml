@@ -138,8 +138,8 @@ Item {
             ["lightControl", null],
             ["macroEditor", null],
             ["systemSetting", null],
-            ["gunControl", null],
-            ["profile", null],
+            ["gunControl", function (texts) { gunControlMain.gunControlLang = fitTexts(texts, gunControlMain.gunControlLang) }],
+            ["profile", function (texts) { profileMain.profileLang = fitTexts(texts, profileMain.profileLang) }],
             ["keyCode", function (texts) { _KeyCodeString.names = texts }],
             // Read for its side effect: it replaces the tray's DPI texts.
             ["other", null]
@@ -167,12 +167,15 @@ Item {
                     targets[i][1](texts)
             }
             reportRateMain.init(false)
+            profileMain.init()
             var number = parseInt(bridge.getGlobalData("mouse/profileNo"))
             profileNo = isNaN(number) ? 0 : number
-            upItem.profileList.currentSelect = profileNo
+            profileMain.profileNo = profileNo
+            showActiveProfile()
             upItem.profileList.closeMenu()
             console.log("profileNo", profileNo)
             bridge.setCurrentProfile(profileNo)
+            gunControlMain.init()
             dpiSettingMain.init(false, false)
             isPownOn = true
         }
@@ -255,10 +258,12 @@ Item {
     }
 
     function switchProfile(number) {
-        if (number === profileNo)
+        if (number === profileNo || number < 0)
             return
         controlUIEnable(false)
         profileNo = number
+        profileMain.profileNo = number
+        showActiveProfile()
         bridge.setGlobalData("mouse/profileNo", number)
         bridge.setCurrentProfile(number)
         reinitWithSending()
@@ -298,7 +303,30 @@ Item {
         restoreGunMatrix()
         bridge.mouseSetCurrentDPI(2)
         setCurrentStage(1)
+        gunControlMain.resetData()
         controlUIEnable(true)
+    }
+
+    // The title bar shows the row of the active profile, wherever it sits.
+    function showActiveProfile() {
+        upItem.profileList.currentSelect = profileMain.activeRow()
+    }
+
+    // The button matrix's page sets this; until then there is no key matrix to send.
+    property var keyMatrixPage: null
+
+    // The key matrix, with the gun page's three periods.
+    function sendKeyMatrix() {
+        if (keyMatrixPage !== null)
+            keyMatrixPage.modKeys.saveData()
+    }
+
+    // A press on the mask ends what the open pages are editing.
+    function maskPressed() {
+        if (gunControlMain.visible)
+            gunControlMain.gunControlFocus()
+        if (profileMain.visible)
+            profileMain.profileFocus()
     }
 
     function openDialog(dialog, withMask) {
@@ -422,7 +450,11 @@ Item {
                     objectName: "gunEditorRow"
                     visible: mainIten.isGun
                     text: mainIten.mainLang[2]
-                    onClicked: mainIten.mainFocus()
+                    onClicked: {
+                        if (mainIten.isGun)
+                            mainIten.openDialog(gunControlMain, true)
+                        mainIten.mainFocus()
+                    }
                 }
             }
         }
@@ -458,7 +490,10 @@ Item {
             objectName: "configButton"
             theme: mainIten
             text: mainIten.mainLang[4]
-            onClicked: mainIten.mainFocus()
+            onClicked: {
+                mainIten.mainFocus()
+                mainIten.openDialog(profileMain, true)
+            }
         }
         BarButton {
             objectName: "resetButton"
@@ -501,6 +536,11 @@ Item {
         x: 920
         y: 16
         visible: envItem.visible
+        profileModel: profileMain.profileDataModel0
+        Connections {
+            target: upItem.profileList
+            function onValueChange(index) { profileMain.changeProfile(index) }
+        }
         onClickBtn: function (index) {
             if (index === 0)
                 mainIten.controller.onMinimize()
@@ -519,10 +559,25 @@ Item {
         anchors.fill: parent
         visible: false
         hoverEnabled: true
+        onPressed: mainIten.maskPressed()
         Rectangle {
             anchors.fill: parent
             color: "#90000000"
         }
+    }
+
+    GunControl {
+        id: gunControlMain
+        objectName: "gunControlMain"
+        shell: mainIten
+    }
+
+    Profile {
+        id: profileMain
+        objectName: "profileMain"
+        shell: mainIten
+        // The row's own number selects the profile.
+        onChangeProfile: function (tmpProfileNo) { mainIten.switchProfile(profileMain.numberOfRow(tmpProfileNo)) }
     }
 
     // A gone device leaves the view disabled; the scene dims so it does not
