@@ -190,6 +190,7 @@ MovableDialog {
                     id: row
                     required property int index
                     required property string textValue
+                    required property int profileNo
                     objectName: "profileRow" + index
                     width: list.width
                     height: list.rowHeight
@@ -204,6 +205,8 @@ MovableDialog {
                         color: page.shell.fontColor
                         font.family: page.shell.fontFamily
                         font.pixelSize: page.shell.fontNormalSize
+                        // The active profile.
+                        font.bold: row.profileNo === page.profileNo
                     }
                     MouseArea {
                         id: rowArea
@@ -299,7 +302,7 @@ MovableDialog {
         height: 48
         z: 10
         color: page.shell.colorGray0
-        border.color: page.shell.colorGray1
+        border.color: page.shell.colorGray2
         Column {
             Repeater {
                 model: [3, 4]
