@@ -39,21 +39,17 @@ MovableDialog {
     title: gunControlLang[0]
 
     onBackgroundPressed: gunControlFocus()
-    onCloseClicked: close()
+    onCloseClicked: closePage()
 
+    // The six guns with their built-in values, until the gun file is read.
     ListModel {
         id: guns
-        ListElement { gunName: "M416"; gunImage: ""; gunKey: "L-Click"; gunPeriod: "10"; gunX: "0"; gunY: "10"; gunTimes: "0" }
-        ListElement { gunName: "AKM"; gunImage: ""; gunKey: "L-Click"; gunPeriod: "10"; gunX: "0"; gunY: "10"; gunTimes: "0" }
-        ListElement { gunName: "M16A4"; gunImage: ""; gunKey: "L-Click"; gunPeriod: "10"; gunX: "0"; gunY: "10"; gunTimes: "0" }
-        ListElement { gunName: "SCAR-L"; gunImage: ""; gunKey: "L-Click"; gunPeriod: "10"; gunX: "0"; gunY: "10"; gunTimes: "0" }
-        ListElement { gunName: "UNP9"; gunImage: ""; gunKey: "L-Click"; gunPeriod: "10"; gunX: "0"; gunY: "10"; gunTimes: "0" }
-        ListElement { gunName: "Thomson"; gunImage: ""; gunKey: "L-Click"; gunPeriod: "10"; gunX: "0"; gunY: "10"; gunTimes: "0" }
-    }
-
-    Component.onCompleted: {
-        for (var i = 0; i < guns.count; ++i)
-            guns.setProperty(i, "gunImage", String(shell.gunImage(i + 1)))
+        Component.onCompleted: {
+            var names = ["M416", "AKM", "M16A4", "SCAR-L", "UNP9", "Thomson"]
+            for (var i = 0; i < names.length; ++i)
+                append({ gunName: names[i], gunImage: String(page.shell.gunImage(i + 1)), gunKey: "L-Click",
+                         gunPeriod: "10", gunX: "0", gunY: "10", gunTimes: "0" })
+        }
     }
 
     function selection(mode) {
@@ -176,7 +172,7 @@ MovableDialog {
         timesField.input.closeFocus()
     }
 
-    function close() {
+    function closePage() {
         // An edit still in a field is stored before deciding what to send.
         gunControlFocus()
         shell.closeDialog(page)
@@ -233,41 +229,40 @@ MovableDialog {
         width: 248
         height: gunList.height
         color: page.shell.colorBlack
-        ListView {
+        Column {
             id: gunList
             objectName: "gunList"
-            width: 248
-            height: 58 * guns.count
-            interactive: false
-            model: guns
-            delegate: Rectangle {
-                id: gunRow
-                required property int index
-                required property string gunName
-                required property string gunImage
-                objectName: "gunRow" + index
-                width: 248
-                height: 58
-                color: index === page.shownGun || rowArea.containsMouse ? page.shell.colorOrange : "transparent"
-                Image {
-                    anchors.centerIn: parent
-                    anchors.verticalCenterOffset: -4
-                    source: gunRow.gunImage
-                }
-                Text {
-                    x: 8
-                    anchors.bottom: parent.bottom
-                    anchors.bottomMargin: 2
-                    text: gunRow.gunName
-                    color: page.shell.fontColor
-                    font.family: page.shell.fontFamily
-                    font.pixelSize: page.shell.fontMinSize
-                }
-                MouseArea {
-                    id: rowArea
-                    anchors.fill: parent
-                    hoverEnabled: true
-                    onClicked: page.chooseGun(gunRow.index)
+            Repeater {
+                model: guns
+                delegate: Rectangle {
+                    id: gunRow
+                    required property int index
+                    required property string gunName
+                    required property string gunImage
+                    objectName: "gunRow" + index
+                    width: 248
+                    height: 58
+                    color: index === page.shownGun || rowArea.containsMouse ? page.shell.colorOrange : "transparent"
+                    Image {
+                        anchors.centerIn: parent
+                        anchors.verticalCenterOffset: -4
+                        source: gunRow.gunImage
+                    }
+                    Text {
+                        x: 8
+                        anchors.bottom: parent.bottom
+                        anchors.bottomMargin: 2
+                        text: gunRow.gunName
+                        color: page.shell.fontColor
+                        font.family: page.shell.fontFamily
+                        font.pixelSize: page.shell.fontMinSize
+                    }
+                    MouseArea {
+                        id: rowArea
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        onClicked: page.chooseGun(gunRow.index)
+                    }
                 }
             }
         }

@@ -42,6 +42,7 @@ SceneTestCase {
     function openPage() {
         mouseClick(child("gunEditorRow"))
         verify(gun.visible)
+        waitForRendering(gun)
         recorder.clearLog()
     }
 
