@@ -282,17 +282,4 @@ SceneTestCase {
         verify(!child("mainMask").visible)
         verify(!titleList().isDrop)
     }
-
-    function test_listGrowsWithItsRows_data() {
-        return [
-            { tag: "one row", stored: ["x0", "loaderzephyr"], height: 27 },
-            { tag: "six rows", stored: ["x0", "a1", "b2", "c3", "d4", "e5"], height: 162 }
-        ]
-    }
-
-    function test_listGrowsWithItsRows(data) {
-        start(data.stored)
-        compare(child("profileListArea", page).height, data.height)
-        compare(child("profileNew", page).parent.y, 17 + data.height + 12)
-    }
 }
