@@ -15,9 +15,13 @@
 #include "reportrate.h"
 #include "settingsfile.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QJSValue>
 #include <QQuickItem>
 #include <QThread>
+
+#include <algorithm>
 
 myQQuickView::myQQuickView(QWidget* parent)
     : QQuickWidget(parent)
@@ -102,6 +106,33 @@ void myQQuickView::changeEvent(QEvent* event)
             root->setProperty("viewEnabled", isEnabled());
     }
     QQuickWidget::changeEvent(event);
+}
+
+namespace {
+
+// Whether a shown item under the scene point takes right clicks.
+bool takesRightClick(const QQuickItem* item, const QPointF& scenePoint)
+{
+    if (!item->isVisible() || !item->isEnabled())
+        return false;
+    if ((item->acceptedMouseButtons() & Qt::RightButton) && item->contains(item->mapFromScene(scenePoint)))
+        return true;
+    const QList<QQuickItem*> children = item->childItems();
+    return std::any_of(children.begin(), children.end(),
+                       [&](const QQuickItem* child) { return takesRightClick(child, scenePoint); });
+}
+
+} // namespace
+
+// A right click that a page answers with its own menu does not open the
+// window's menu as well.
+void myQQuickView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QQuickItem* root = rootObject();
+    if (event->reason() == QContextMenuEvent::Mouse && root && takesRightClick(root, event->pos()))
+        event->accept();
+    else
+        QQuickWidget::contextMenuEvent(event);
 }
 
 // ---- settings ------------------------------------------------------------------
@@ -272,15 +303,26 @@ QVariantList myQQuickView::getDataList(QVariant key, bool isRecovery)
     return SettingsFile::toList(getData(key, isRecovery));
 }
 
+namespace {
+
+// A document's list reaches a QVariant parameter as a script value; the
+// stores keep it as the plain list it stands for.
+QVariant plainValue(const QVariant& value)
+{
+    return value.metaType() == QMetaType::fromType<QJSValue>() ? value.value<QJSValue>().toVariant() : value;
+}
+
+} // namespace
+
 void myQQuickView::setData(QVariant key, QVariant data)
 {
     if (SettingsFile* store = stores.profileStore(false))
-        store->setValue(key.toString(), data);
+        store->setValue(key.toString(), plainValue(data));
 }
 
 void myQQuickView::setGlobalData(QVariant key, QVariant tmpdata)
 {
-    stores.global()->setValue(key.toString(), tmpdata);
+    stores.global()->setValue(key.toString(), plainValue(tmpdata));
 }
 
 void myQQuickView::setDataList(QVariant key, QVariantList datalist)

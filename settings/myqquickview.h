@@ -100,6 +100,7 @@ public slots:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     bool deviceGone = false;

@@ -139,8 +139,8 @@ Item {
             ["lightControl", function (texts) { lightControlMain.lightControlLang = fitTexts(texts, lightControlMain.lightControlLang) }],
             ["macroEditor", null],
             ["systemSetting", function (texts) { systemSettingMain.systemSettingLang = fitTexts(texts, systemSettingMain.systemSettingLang) }],
-            ["gunControl", null],
-            ["profile", null],
+            ["gunControl", function (texts) { gunControlMain.gunControlLang = fitTexts(texts, gunControlMain.gunControlLang) }],
+            ["profile", function (texts) { profileMain.profileLang = fitTexts(texts, profileMain.profileLang) }],
             ["keyCode", function (texts) { _KeyCodeString.names = texts }],
             // Read for its side effect: it replaces the tray's DPI texts.
             ["other", null]
@@ -168,12 +168,15 @@ Item {
                     targets[i][1](texts)
             }
             reportRateMain.init(false)
+            profileMain.init()
             var number = parseInt(bridge.getGlobalData("mouse/profileNo"))
             profileNo = isNaN(number) ? 0 : number
-            upItem.profileList.currentSelect = profileNo
+            profileMain.profileNo = profileNo
+            showActiveProfile()
             upItem.profileList.closeMenu()
             console.log("profileNo", profileNo)
             bridge.setCurrentProfile(profileNo)
+            gunControlMain.init()
             dpiSettingMain.init(false, false)
             lightControlMain.init(false, false)
             systemSettingMain.init(false, false)
@@ -261,10 +264,12 @@ Item {
     }
 
     function switchProfile(number) {
-        if (number === profileNo)
+        if (number === profileNo || number < 0)
             return
         controlUIEnable(false)
         profileNo = number
+        profileMain.profileNo = number
+        showActiveProfile()
         bridge.setGlobalData("mouse/profileNo", number)
         bridge.setCurrentProfile(number)
         reinitWithSending()
@@ -305,8 +310,25 @@ Item {
         restoreGunMatrix()
         bridge.mouseSetCurrentDPI(2)
         setCurrentStage(1)
+        gunControlMain.resetData()
         controlUIEnable(true)
     }
+
+    // The title bar shows the row of the active profile, wherever it sits.
+    function showActiveProfile() {
+        upItem.profileList.currentSelect = profileMain.activeRow()
+    }
+
+    // The button matrix's page sets this; until then there is no key matrix to send.
+    property var keyMatrixPage: null
+
+    // The key matrix, with the gun page's three periods.
+    function sendKeyMatrix() {
+        if (keyMatrixPage !== null)
+            keyMatrixPage.modKeys.saveData()
+    }
+
+    // A press on the mask ends what the open pages are editing.
 
     function openDialog(dialog, withMask) {
         dialog.centre()
@@ -321,7 +343,12 @@ Item {
     }
 
     // A press on the mask ends the edits of the open pages.
+    // A press on the mask ends edits and closes lists on the open pages.
     function maskPressed() {
+        if (profileMain.visible)
+            profileMain.profileFocus()
+        if (gunControlMain.visible)
+            gunControlMain.gunControlFocus()
         lightControlMain.lightControlFocus()
         if (systemSettingMain.visible)
             systemSettingMain.systemSettingFocus()
@@ -442,7 +469,11 @@ Item {
                     objectName: "gunEditorRow"
                     visible: mainIten.isGun
                     text: mainIten.mainLang[2]
-                    onClicked: mainIten.mainFocus()
+                    onClicked: {
+                        if (mainIten.isGun)
+                            mainIten.openDialog(gunControlMain, true)
+                        mainIten.mainFocus()
+                    }
                 }
             }
         }
@@ -479,7 +510,10 @@ Item {
             objectName: "configButton"
             theme: mainIten
             text: mainIten.mainLang[4]
-            onClicked: mainIten.mainFocus()
+            onClicked: {
+                mainIten.mainFocus()
+                mainIten.openDialog(profileMain, true)
+            }
         }
         BarButton {
             objectName: "resetButton"
@@ -527,6 +561,11 @@ Item {
         x: 920
         y: 16
         visible: envItem.visible
+        profileModel: profileMain.profileDataModel0
+        Connections {
+            target: upItem.profileList
+            function onValueChange(index) { profileMain.changeProfile(index) }
+        }
         onClickBtn: function (index) {
             if (index === 0)
                 mainIten.controller.onMinimize()
@@ -556,6 +595,20 @@ Item {
         id: systemSettingMain
         objectName: "systemSettingMain"
         shell: mainIten
+    }
+
+    GunControl {
+        id: gunControlMain
+        objectName: "gunControlMain"
+        shell: mainIten
+    }
+
+    Profile {
+        id: profileMain
+        objectName: "profileMain"
+        shell: mainIten
+        // The row's own number selects the profile.
+        onChangeProfile: function (tmpProfileNo) { mainIten.switchProfile(profileMain.numberOfRow(tmpProfileNo)) }
     }
 
     // A gone device leaves the view disabled; the scene dims so it does not

@@ -6,7 +6,10 @@
 #include "ui_controler.h"
 #include "wirerig.h"
 
+#include <QContextMenuEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QJSEngine>
 #include <QQmlContext>
 #include <QQuickItem>
 #include <QTest>
@@ -32,8 +35,11 @@ class Bridge : public QObject
 private slots:
     void accessorsReadTheRightStore();
     void listsAndSingleValues();
+    void listsFromADocument();
     void profileIndexOutsideTheTen();
     void rootRelays();
+    void rightClickOnAPageMenu_data();
+    void rightClickOnAPageMenu();
     void controllerMovesAndBlocks();
     void profileBlocks();
     void profileBlockOutsideTheFive();
@@ -88,6 +94,24 @@ void Bridge::listsAndSingleValues()
     QCOMPARE(view.getDataList(QStringLiteral("mouse/lightValue"), false), (QVariantList{1, 2, 3}));
 }
 
+// A script array handed to the generic setters is stored as the list it
+// stands for, not as an opaque script value.
+void Bridge::listsFromADocument()
+{
+    FixtureTree tree;
+    myQQuickView view;
+    QJSEngine engine;
+    const QVariant selection = QVariant::fromValue(engine.evaluate(QStringLiteral("[3, 5, 5]")));
+    view.setGlobalData(QStringLiteral("mouse/selectGun"), selection);
+    view.setData(QStringLiteral("mouse/lightValue"), selection);
+    QCOMPARE(view.getGlobalData(QStringLiteral("mouse/selectGun")), QVariant(QVariantList{3, 5, 5}));
+    QCOMPARE(view.getDataList(QStringLiteral("mouse/lightValue"), false), (QVariantList{3, 5, 5}));
+    view.stores.global()->sync();
+    view.stores.profileStore(false)->sync();
+    QVERIFY(fileText(QStringLiteral("./modules/setting/apConfig.bin")).contains("selectGun=3, 5, 5\n"));
+    QVERIFY(fileText(QStringLiteral("./modules/setting/p1.bin")).contains("lightValue=3, 5, 5\n"));
+}
+
 void Bridge::profileIndexOutsideTheTen()
 {
     FixtureTree tree;
@@ -135,6 +159,42 @@ void Bridge::rootRelays()
     view.initUI();
     QVERIFY(!root->isVisible());
     QTRY_VERIFY(root->isVisible());
+}
+
+void Bridge::rightClickOnAPageMenu_data()
+{
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("on an item with its own menu") << QPoint(50, 50) << int(QContextMenuEvent::Mouse) << true;
+    QTest::newRow("on an item for left clicks") << QPoint(120, 50) << int(QContextMenuEvent::Mouse) << false;
+    QTest::newRow("on a hidden menu item") << QPoint(180, 50) << int(QContextMenuEvent::Mouse) << false;
+    QTest::newRow("from the keyboard") << QPoint(50, 50) << int(QContextMenuEvent::Keyboard) << false;
+}
+
+// A right click that an item of the scene takes is not also the window's
+// context menu request; every other one goes on to the window.
+void Bridge::rightClickOnAPageMenu()
+{
+    QFETCH(QPoint, at);
+    QFETCH(int, reason);
+    QFETCH(bool, taken);
+    FixtureTree tree;
+    QFile scene(QStringLiteral("scene.qml"));
+    QVERIFY(scene.open(QIODevice::WriteOnly));
+    scene.write("import QtQuick\n"
+                "Item { width: 200; height: 100\n"
+                "  MouseArea { width: 100; height: 100; acceptedButtons: Qt.RightButton }\n"
+                "  MouseArea { x: 100; width: 100; height: 100 }\n"
+                "  MouseArea { x: 160; width: 40; height: 100; visible: false; acceptedButtons: Qt.RightButton } }\n");
+    scene.close();
+    myQQuickView view;
+    view.setSource(QUrl::fromLocalFile(QFileInfo(scene).absoluteFilePath()));
+    QVERIFY(view.rootObject());
+    QContextMenuEvent event(QContextMenuEvent::Reason(reason), at, at);
+    event.ignore();
+    QCoreApplication::sendEvent(&view, &event);
+    QCOMPARE(event.isAccepted(), taken);
 }
 
 void Bridge::controllerMovesAndBlocks()

@@ -160,6 +160,9 @@ private slots:
     void lightingEffectAndColourReachTheMouse();
     void cursorSpeedSliderSetsPointerAcceleration();
     void lightingAndSystemPagesInChinese();
+    void gunEditorSendsTheModesOnClosing();
+    void profileCreatedAndSwitchedFromTheTitleBar();
+    void gunAndProfilePagesInChinese();
 
 private:
     std::unique_ptr<XvfbServer> display;
@@ -611,6 +614,169 @@ void EndToEnd::lightingAndSystemPagesInChinese()
     screenshot(screen, QStringLiteral("system-setting-zh.png"));
     QVERIFY(quit(program, screen));
     QCOMPARE(program.process.exitCode(), 0);
+}
+
+namespace {
+
+// Scene positions: without a window manager the window sits at the screen's
+// top-left. The gun editor opens centred at (192, 96), the profile page at (305, 176).
+const QPoint kGunEditorRow(68, 164);
+const QPoint kConfigButton(808, 620);
+const QPoint kTitleProfileList(832, 24);
+
+void click(const QString& display, QPoint at, int button = 1)
+{
+    xdotool(display, {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                      QStringLiteral("click"), QString::number(button)});
+    QTest::qWait(350);   // past a drop-down's slide
+}
+
+// A press, a one-pixel nudge that starts the drag, the travel, a release.
+void drag(const QString& display, QPoint from, QPoint to)
+{
+    const QString x = QString::number(from.x());
+    xdotool(display, {QStringLiteral("mousemove"), x, QString::number(from.y()), QStringLiteral("mousedown"),
+                      QStringLiteral("1")});
+    for (int step = 0; step <= 4; ++step) {
+        const QPoint at = from + QPoint(1, 1) + (to - from) * step / 4;
+        xdotool(display, {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+        QTest::qWait(40);
+    }
+    xdotool(display, {QStringLiteral("mouseup"), QStringLiteral("1")});
+    QTest::qWait(200);
+}
+
+QString stateLine(Program& program, const QString& name)
+{
+    for (const QString& line : program.vmousectl({QStringLiteral("state")})) {
+        if (line.startsWith(name + QLatin1String(": ")))
+            return line.mid(name.size() + 2);
+    }
+    return QString();
+}
+
+// One value of a settings file of the program's copy, as written on disk.
+QString storedValue(const Program& program, const QString& file, const QString& key)
+{
+    return QSettings(program.file(file), QSettings::IniFormat).value(key).toStringList().join(QLatin1String(", "));
+}
+
+// The program, connected and past its first protection period.
+bool startedAndShown(Program& program)
+{
+    program.start();
+    if (!program.waitForLine(QStringLiteral("qml: DPI stage 1")))
+        return false;
+    QTest::qWait(1500);
+    return true;
+}
+
+int visibleWindows(Program& program, const QString& display)
+{
+    return runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                           QString::number(program.process.processId())}, display)
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts).size();
+}
+
+} // namespace
+
+// Gun mode 2 gets another gun with a new period and Y; closing the page
+// sends the three modes' data, here into the 560's profile blocks 2, 3, 4.
+void EndToEnd::gunEditorSendsTheModesOnClosing()
+{
+    Program program(display->name());
+    QVERIFY(startedAndShown(program));
+    const QString screen = display->name();
+    click(screen, kGunEditorRow);
+    screenshot(screen, QStringLiteral("gun-editor.png"));
+    click(screen, {747, 156});        // the mode list
+    click(screen, {747, 204});        // "Gun2"
+    click(screen, {340, 437});        // UNP9
+    drag(screen, {588, 316}, {588, 360});          // the dot, down from Y 10
+    click(screen, {658, 470});        // the rate slider's box
+    drag(screen, {596, 494}, {700, 494});          // its knob, right from 10 MS
+    screenshot(screen, QStringLiteral("gun-editor-changed.png"));
+    program.vmousectl({QStringLiteral("record"), QStringLiteral("clear")});
+    click(screen, {807, 116});        // the close mark
+    // Each block takes a command and four paced packets.
+    QTRY_COMPARE_WITH_TIMEOUT(profileBlock(program, 4).mid(78, 4).toHex(), QByteArray("f0000008"), 8000);
+
+    const QStringList unp9 = storedValue(program, QStringLiteral("modules/gun/gunData.bin"), QStringLiteral("gunData/4"))
+                                 .split(QLatin1String(", "));
+    QCOMPARE(unp9.size(), 6);
+    const int period = unp9[2].toInt();
+    const int y = unp9[4].toInt();
+    QVERIFY2(period > 10 && period <= 90, qPrintable(unp9.join(QLatin1Char(' '))));
+    QVERIFY2(y > 10 && y <= 64, qPrintable(unp9.join(QLatin1Char(' '))));
+    QCOMPARE(storedValue(program, QStringLiteral("modules/setting/apConfig.bin"), QStringLiteral("mouse/selectGun")),
+             QStringLiteral("0, 4, 2"));
+
+    // Three profile-block writes, modes 1, 2, 3 in order, and nothing else yet.
+    const QStringList reports = featureReports(program);
+    QCOMPARE(reports.size(), 3);
+    for (int mode = 1; mode <= 3; ++mode)
+        QVERIFY2(reports[mode - 1].startsWith(QStringLiteral("000c0%1").arg(mode + 1)), qPrintable(reports.join(' ')));
+    // Bytes 78..81 of each block: the left button, times, X, Y of the mode's gun.
+    const QList<QByteArray> expected = {QByteArray::fromHex("f0000005"), QByteArray::fromHex("f00000") + char(y),
+                                        QByteArray::fromHex("f0000008")};
+    for (int mode = 1; mode <= 3; ++mode)
+        QCOMPARE(profileBlock(program, mode + 1).mid(78, 4).toHex(), expected[mode - 1].toHex());
+    QVERIFY(quit(program, screen));
+}
+
+// A new profile starts from the factory profile; choosing it in the title
+// bar re-sends its settings: here its report rate of 1000 Hz after 500 Hz.
+void EndToEnd::profileCreatedAndSwitchedFromTheTitleBar()
+{
+    Program program(display->name());
+    QVERIFY(startedAndShown(program));
+    const QString screen = display->name();
+    click(screen, {188, 217});        // the report-rate list
+    click(screen, {188, 289});        // "500Hz"
+    QCOMPARE(stateLine(program, QStringLiteral("report-rate")).section(QLatin1Char(' '), 0, 0), QStringLiteral("1=2"));
+
+    click(screen, kConfigButton);
+    click(screen, {353, 284});        // New
+    screenshot(screen, QStringLiteral("profile-page.png"));
+    QCOMPARE(storedValue(program, QStringLiteral("modules/setting/name.bin"), QStringLiteral("profile/profileName")),
+             QStringLiteral("Standard0, profile_01"));
+    click(screen, {695, 196});        // the close mark
+    click(screen, kTitleProfileList);
+    screenshot(screen, QStringLiteral("profile-title-list.png"));
+    program.vmousectl({QStringLiteral("record"), QStringLiteral("clear")});
+    click(screen, {832, 72});         // "profile_0", the second row
+    QTest::qWait(1500);
+
+    QCOMPARE(stateLine(program, QStringLiteral("report-rate")).section(QLatin1Char(' '), 0, 0), QStringLiteral("1=1"));
+    const QStringList reports = featureReports(program);
+    QVERIFY2(reports.contains(QStringLiteral("0003010100000000fa")), qPrintable(reports.join(' ')));
+    screenshot(screen, QStringLiteral("profile-switched.png"));
+    QVERIFY(quit(program, screen));
+    QCOMPARE(storedValue(program, QStringLiteral("modules/setting/apConfig.bin"), QStringLiteral("mouse/profileNo")),
+             QStringLiteral("1"));
+}
+
+void EndToEnd::gunAndProfilePagesInChinese()
+{
+    Program program(display->name());
+    useLanguage(program, QStringLiteral("ChineseSimplified"));
+    QVERIFY(startedAndShown(program));
+    const QString screen = display->name();
+    screenshot(screen, QStringLiteral("main-zh.png"));
+    click(screen, kGunEditorRow);
+    click(screen, {747, 156});
+    screenshot(screen, QStringLiteral("gun-editor-zh.png"));
+    click(screen, {747, 156});
+    click(screen, {807, 116});
+    click(screen, kConfigButton);
+    click(screen, {353, 284});        // New: a second row
+    click(screen, {400, 274}, 3);     // the context menu on it
+    screenshot(screen, QStringLiteral("profile-menu-zh.png"));
+    // The page's own menu, without the window's beside it.
+    QCOMPARE(visibleWindows(program, screen), 1);
+    QCOMPARE(storedValue(program, QStringLiteral("modules/setting/name.bin"), QStringLiteral("profile/profileName")),
+             QStringLiteral("\u6807\u51c60, profile_01"));
+    QVERIFY(quit(program, screen));
 }
 
 QTEST_GUILESS_MAIN(EndToEnd)

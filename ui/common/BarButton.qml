@@ -9,6 +9,7 @@ Rectangle {
     property color baseColor: theme.colorBlue
     property color textColor: "#101010"
     property bool bold: false
+    readonly property bool hovered: area.containsMouse
 
     signal clicked()
 

@@ -23,7 +23,10 @@ SceneTestCase {
                      "ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
                      "ui_View.getLangStrings", "ui_View.getLangStrings",
                      "ui_View.getData",
+                     "ui_View.getNameList", "ui_View.updataNameList",
                      "ui_View.getGlobalData", "ui_View.setCurrentProfile",
+                     "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGunData",
+                     "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGlobalData",
                      "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData", "ui_View.getGlobalData",
                      "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getDataList",
                      // lighting, then system settings
@@ -242,10 +245,16 @@ SceneTestCase {
                                    "ui_View.getDataList", "ui_View.setDataList", "ui_View.setData",
                                    "ui_View.mouseSetDpi"].concat(lightingAndSystemResent()).concat([
                                    "ui_View.mouseSwitchKeyMatrix", "ui_View.mouseResetKeyMatrix",
-                                   "ui_View.mouseSetCurrentDPI", "ui_View.setEnabled"]))
+                                   "ui_View.mouseSetCurrentDPI",
+                                   "ui_View.setGlobalData",
+                                   "ui_View.mouseSaveGundata", "ui_View.mouseSendGundata",
+                                   "ui_View.mouseSaveGundata", "ui_View.mouseSendGundata",
+                                   "ui_View.mouseSaveGundata", "ui_View.mouseSendGundata",
+                                   "ui_View.setEnabled"]))
         compare(recorder.callsTo("ui_View.resetProfile"), [[0]])
         compare(recorder.callsTo("ui_View.mouseSwitchKeyMatrix"), [[1]])
         compare(recorder.callsTo("ui_View.mouseSetCurrentDPI"), [[2]])
+        compare(recorder.callsTo("ui_View.mouseSendGundata").map(function (args) { return args[0] }), [1, 2, 3])
         compare(dpi.currentDPI, 1)
         verify(!dpi.isSave)
         verify(!child("factorysure").visible)

@@ -24,6 +24,9 @@ TestCase {
         "mouse/dpiValueArray": ["500", "1000", "1500", "2000", "3000", "4000", "5000", "6000"]
     })
 
+    // What the stand-in answers for other slots from the first connection on.
+    property var answers: ({})
+
     width: 1024
     height: 640
     // A test case is hidden by default, and hidden items take no clicks.
@@ -51,6 +54,7 @@ TestCase {
         for (var i = 0; i < 10; ++i)
             copyInto(recorder.profiles[i], profileValues)
         copyInto(recorder.defaults, defaultValues)
+        copyInto(recorder.answers, answers)
         recorder.answers["ui_View.mouseGetCurrentDPI"] = 1
         loadScene()
         scene.initUI()
