@@ -15,6 +15,7 @@
 #include "reportrate.h"
 #include "settingsfile.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QQuickItem>
 #include <QThread>
@@ -102,6 +103,15 @@ void myQQuickView::changeEvent(QEvent* event)
             root->setProperty("viewEnabled", isEnabled());
     }
     QQuickWidget::changeEvent(event);
+}
+
+void myQQuickView::contextMenuEvent(QContextMenuEvent* event)
+{
+    const QQuickItem* root = rootObject();
+    if (root && root->property("isDialogOpen").toBool())
+        event->accept();
+    else
+        QQuickWidget::contextMenuEvent(event);
 }
 
 // ---- settings ------------------------------------------------------------------

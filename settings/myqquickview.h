@@ -100,6 +100,9 @@ public slots:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // A right click over an open dialog page is the page's own (its context
+    // menus); the window's menu stays away.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     bool deviceGone = false;

@@ -6,9 +6,12 @@
 #include "ui_controler.h"
 #include "wirerig.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QQmlContext>
 #include <QQuickItem>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <thread>
@@ -34,6 +37,7 @@ private slots:
     void listsAndSingleValues();
     void profileIndexOutsideTheTen();
     void rootRelays();
+    void rightClicksOverADialogStayInTheScene();
     void controllerMovesAndBlocks();
     void profileBlocks();
     void profileBlockOutsideTheFive();
@@ -135,6 +139,31 @@ void Bridge::rootRelays()
     view.initUI();
     QVERIFY(!root->isVisible());
     QTRY_VERIFY(root->isVisible());
+}
+
+void Bridge::rightClicksOverADialogStayInTheScene()
+{
+    FixtureTree tree;
+    // The window offers its own menu where there is no tray.
+    QWidget window;
+    window.setContextMenuPolicy(Qt::CustomContextMenu);
+    QSignalSpy windowMenu(&window, &QWidget::customContextMenuRequested);
+    auto* view = new myQQuickView(&window);
+    view->rootContext()->setContextProperty(QStringLiteral("ui_View"), view);
+    view->rootContext()->setContextProperty(QStringLiteral("hid"), &window);
+    view->rootContext()->setContextProperty(QStringLiteral("ui_Ctl"), &window);
+    view->setSource(QUrl(QStringLiteral("qrc:modules/qml/main")));
+    QVERIFY(view->rootObject());
+    view->rootObject()->setVisible(true);
+    const auto rightClick = [view] {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(500, 300), QPoint(500, 300));
+        QApplication::sendEvent(view, &event);
+    };
+    rightClick();
+    QCOMPARE(windowMenu.size(), 1);
+    view->rootObject()->findChild<QObject*>(QStringLiteral("mainMask"))->setProperty("visible", true);
+    rightClick();
+    QCOMPARE(windowMenu.size(), 1);
 }
 
 void Bridge::controllerMovesAndBlocks()

@@ -13,6 +13,23 @@ SceneTestCase {
         startScene()
     }
 
+    function repeated(name, times) {
+        var out = []
+        for (var i = 0; i < times; ++i)
+            out.push(name)
+        return out
+    }
+
+    // The key matrix list reads its 16 slots, each from the profile and from
+    // the factory profile; sending adds the three gun periods from the
+    // stored gun data.
+    function keyMatrixInit(sending) {
+        return repeated("ui_View.mouseGetKeydefine", 32).concat(sending
+            ? ["ui_View.getGlobalData", "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGunData",
+               "ui_View.mouseSetKeyMatrix"]
+            : [])
+    }
+
     function firstConnectionCalls(extra) {
         return ["ui_View.setEnabled",
                 "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
@@ -24,7 +41,9 @@ SceneTestCase {
                      "ui_View.getLangStrings", "ui_View.getLangStrings",
                      "ui_View.getData",
                      "ui_View.getGlobalData", "ui_View.setCurrentProfile",
-                     "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData", "ui_View.getGlobalData",
+                     "ui_View.getNameList"])
+            .concat(keyMatrixInit(false))
+            .concat(["ui_View.getData", "ui_View.getData", "ui_View.getGlobalData", "ui_View.getGlobalData",
                      "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getDataList",
                      "ui_View.mouseGetCurrentDPI"])
     }
@@ -217,24 +236,26 @@ SceneTestCase {
     function test_factoryReset() {
         var dpi = child("dpiSettingMain")
         dpi.isSave = true
+        child("keyMatrixMain").isSave = true
         mouseClick(child("resetButton"))
         verify(child("factorysure").visible)
         verify(child("mainMask").visible)
         recorder.clearLog()
         mouseClick(child("factoryOk"))
-        compare(recorder.names(), ["ui_View.setEnabled", "ui_View.resetProfile",
+        compare(recorder.names(), ["ui_View.setEnabled", "ui_View.resetProfile"].concat(keyMatrixInit(true)).concat([
                                    "ui_View.getData", "ui_View.mouseSetReportRate",
                                    "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData",
                                    "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
                                    "ui_View.getDataList", "ui_View.setDataList", "ui_View.setData",
                                    "ui_View.mouseSetDpi",
                                    "ui_View.mouseSwitchKeyMatrix", "ui_View.mouseResetKeyMatrix",
-                                   "ui_View.mouseSetCurrentDPI", "ui_View.setEnabled"])
+                                   "ui_View.mouseSetCurrentDPI", "ui_View.setEnabled"]))
         compare(recorder.callsTo("ui_View.resetProfile"), [[0]])
         compare(recorder.callsTo("ui_View.mouseSwitchKeyMatrix"), [[1]])
         compare(recorder.callsTo("ui_View.mouseSetCurrentDPI"), [[2]])
         compare(dpi.currentDPI, 1)
         verify(!dpi.isSave)
+        verify(!child("keyMatrixMain").isSave)
         verify(!child("factorysure").visible)
         verify(!child("mainMask").visible)
     }
@@ -259,12 +280,13 @@ SceneTestCase {
         scene.switchProfile(0)
         compare(recorder.names(), [], "the current profile changes nothing")
         scene.switchProfile(2)
-        compare(recorder.names(), ["ui_View.setEnabled", "ui_View.setGlobalData", "ui_View.setCurrentProfile",
+        compare(recorder.names(), ["ui_View.setEnabled", "ui_View.setGlobalData", "ui_View.setCurrentProfile"]
+                                  .concat(keyMatrixInit(true)).concat([
                                    "ui_View.getData", "ui_View.mouseSetReportRate",
                                    "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData",
                                    "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
                                    "ui_View.getDataList", "ui_View.setDataList", "ui_View.setData",
-                                   "ui_View.mouseSetDpi"].concat(data.gunCalls).concat(["ui_View.setEnabled"]))
+                                   "ui_View.mouseSetDpi"]).concat(data.gunCalls).concat(["ui_View.setEnabled"]))
         compare(recorder.callsTo("ui_View.setGlobalData"), [["mouse/profileNo", 2]])
         compare(recorder.callsTo("ui_View.setCurrentProfile"), [[2]])
         compare(scene.profileNo, 2)
