@@ -663,6 +663,7 @@ MovableDialog {
 
             // 9. Gun modes, on a mouse that has them.
             Column {
+                objectName: "gunSection"
                 visible: page.shell.isGun
                 spacing: 8
                 Heading { text: page.keyAssigmentLang[52] }
