@@ -72,7 +72,9 @@ DropDownBase {
                 MouseArea {
                     id: cellArea
                     anchors.fill: parent
-                    hoverEnabled: true
+                    // Only once the grid stands still: a cell that slides under
+                    // a resting pointer would keep showing it after it moved on.
+                    hoverEnabled: grid.isDrop && !grid.animating
                     onClicked: grid.cellClicked(cell.index, cell.textValue)
                 }
             }

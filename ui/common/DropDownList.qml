@@ -79,7 +79,9 @@ DropDownBase {
             MouseArea {
                 id: entryArea
                 anchors.fill: parent
-                hoverEnabled: true
+                // Only once the list stands still: an entry that slides under
+                // a resting pointer would keep showing it after it moved on.
+                hoverEnabled: dropDown.isDrop && !dropDown.animating
                 onClicked: dropDown.choose(entry.index)
             }
         }

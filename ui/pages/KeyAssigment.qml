@@ -64,11 +64,12 @@ MovableDialog {
         return list.map(function (choice) { return page.keyAssigmentLang[choice[0]] })
     }
 
+    // The grid's last row is filled up with empty cells, which choose nothing.
     function fillGrid(model, list) {
         model.clear()
         var names = texts(list)
-        for (var i = 0; i < names.length; ++i)
-            model.append({ textValue: names[i] })
+        for (var i = 0; i < names.length || i % 3 !== 0; ++i)
+            model.append({ textValue: i < names.length ? names[i] : "" })
     }
 
     function init() {
@@ -284,7 +285,7 @@ MovableDialog {
     component Heading: Item {
         id: heading
         property string text
-        width: 368
+        width: 360
         height: 24
         Text {
             anchors.verticalCenter: parent.verticalCenter
@@ -401,7 +402,7 @@ MovableDialog {
                         delegate: Item {
                             id: cell
                             required property int index
-                            width: 122
+                            width: 120
                             height: 20
                             ChoiceRadio {
                                 objectName: "mouseChoice" + cell.index
@@ -620,7 +621,7 @@ MovableDialog {
                         delegate: Item {
                             id: dpiCell
                             required property int index
-                            width: 92
+                            width: 90
                             height: 20
                             ChoiceRadio {
                                 objectName: "dpiChoice" + dpiCell.index
@@ -673,7 +674,7 @@ MovableDialog {
                         delegate: Item {
                             id: gunCell
                             required property int index
-                            width: 122
+                            width: 120
                             height: 20
                             ChoiceRadio {
                                 objectName: "gunChoice" + gunCell.index

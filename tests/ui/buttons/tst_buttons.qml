@@ -108,6 +108,50 @@ ButtonScene {
         compare(sends(), [], "the layout waits for Save")
     }
 
+    function gridCells(grid) {
+        var out = []
+        function collect(item) {
+            for (var i = 0; i < item.children.length; ++i) {
+                var c = item.children[i]
+                if (c.textValue !== undefined && c.index !== undefined)
+                    out.push(c)
+                collect(c)
+            }
+        }
+        collect(grid)
+        return out
+    }
+
+    function litCells(grid) {
+        return gridCells(grid).filter(function (c) { return Qt.colorEqual(c.color, scene.colorOrange) })
+            .map(function (c) { return c.textValue })
+    }
+
+    // An opened grid's cells show the pointer where it is; the last row is
+    // filled up with empty cells that choose nothing.
+    function test_openedGridFollowsThePointer() {
+        openSlot(1)
+        var grid = child("mediaGrid", dialog)
+        dialog.reveal(grid, 96)
+        waitForRendering(dialog)
+        compare(gridCells(grid).map(function (c) { return c.textValue }),
+                ["Player", "Next", "Privous", "Stop", "Mute", "Play/Pause", "Volumn+", "Volumn-", ""])
+        mouseMove(grid, grid.width / 2, 12)
+        mouseClick(grid, grid.width / 2, 12)
+        finishSlide(grid)
+        waitForRendering(dialog)
+        mouseMove(grid, grid.width * 2.5, -60)
+        compare(litCells(grid), [])
+        mouseMove(grid, grid.width * 1.5, 24 + 12)
+        compare(litCells(grid), ["Next"])
+        mouseMove(grid, grid.width * 2.5, 24 + 2 * 24 + 12)
+        compare(litCells(grid), [], "the empty cell is no choice")
+        mouseClick(grid, grid.width * 2.5, 24 + 2 * 24 + 12)
+        finishSlide(grid)
+        verify(!grid.isDrop)
+        compare(dialogCodes(), [0, 0, 0xf1, 0])
+    }
+
     function test_radiosShowTheDefinition() {
         openSlot(7)
         verify(child("mouseChoice5", dialog).isSelect, "the slot's double click")
