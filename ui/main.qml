@@ -622,9 +622,13 @@ Item {
         assignment: keyAssigmentMain
         // Opened from the assignment dialog, it lies over it.
         z: 1
-        onDeleteMacro: function (macroName) { keyMatrixMain.macroDeleted(macroName) }
+        onDeleteMacro: function (macroName) {
+            keyMatrixMain.macroDeleted(macroName)
+            keyAssigmentMain.macroDeleted(macroName)
+        }
         onModifyMacroName: function (oldMacroName, newMacroName) {
             keyMatrixMain.macroRenamed(oldMacroName, newMacroName)
+            keyAssigmentMain.macroRenamed(oldMacroName, newMacroName)
         }
         onModifyMacroData: function (macroName) { keyMatrixMain.macroEdited(macroName) }
     }

@@ -219,6 +219,28 @@ MovableDialog {
             keyCode1 = mode
     }
 
+    // The macro editor renamed a macro: the dialog's choice follows, so
+    // closing does not put the old name back into the profile.
+    function macroRenamed(oldName, newName) {
+        if (macroDrop.textValue === oldName)
+            macroModel.setProperty(macroDrop.currentSelect, "textValue", newName)
+        if (keyCode0 === 4 && keyString === oldName)
+            keyString = newName
+    }
+
+    // The macro editor deleted a macro: a definition that ran it gives way
+    // to what the slot holds now, so closing does not bring it back.
+    function macroDeleted(name) {
+        if (!visible || keyCode0 !== 4 || keyString !== name)
+            return
+        var slot = matrix.modKeys.get(slotIndex)
+        loading = true
+        keyString = slot.keyText
+        setCodes([slot.keyCode0, slot.keyCode1, slot.keyCode2, slot.keyCode3])
+        presetControls()
+        loading = false
+    }
+
     // The close mark: the slot takes the edited definition when it differs,
     // and a macro goes to the mouse at once.
     function closeAndApply() {

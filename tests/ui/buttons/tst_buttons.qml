@@ -342,6 +342,36 @@ ButtonScene {
         compare(recorder.names("ui_View.mouse"), [], "nothing goes to the mouse")
     }
 
+    // The editor opened from the dialog renames or deletes the macro the
+    // dialog shows; closing the dialog then keeps the editor's word.
+    function test_dialogFollowsTheEditor_data() {
+        return [
+            { tag: "renamed", rename: true, codes: [4, 0, 2, 0], text: "Boss" },
+            { tag: "deleted", rename: false, codes: [0, 0, 0xf2, 0], text: "Middle Key" }
+        ]
+    }
+
+    function test_dialogFollowsTheEditor(data) {
+        begin(twoMacroSlots, { 2: [0, 0, 0xf2, 0] }, twoMacroNames, ["Macro_0", "Macro_1"])
+        openSlot(2)
+        compare(child("macroList", dialog).textValue, "Macro_0")
+        clickInDialog("macroEditorButton")
+        if (data.rename) {
+            editor.startNameEdit(0)
+            editor.finishNameEdit("Boss")
+        } else {
+            editor.selectMacro(0)
+            editor.removeMacro()
+        }
+        mouseClick(child("dialogClose", editor))
+        recorder.clearLog()
+        closeDialog()
+        compare(codesOf(2), data.codes)
+        compare(matrix.modKeys.get(2).keyText, data.text)
+        compare(recorder.callsTo("ui_View.setData"), [], "the profile keeps what the editor wrote")
+        compare(recorder.callsTo("ui_View.loadMacroIni").map(function (args) { return args[0] }), [])
+    }
+
     function test_editedMacroIsResentToItsButtons() {
         begin(twoMacroSlots, {}, twoMacroNames, ["Macro_0", "Macro_1"])
         selectMacroByName("Macro_0")
