@@ -480,16 +480,24 @@ private:
     QString display;
 };
 
-void useLanguage(Program& program, const QString& language)
+// Starts the program in a language and waits for its main screen.
+bool startInLanguage(Program& program, const QString& language)
 {
     QFile file(program.path(QStringLiteral("modules/setting/apConfig.bin")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
     QString text = QString::fromUtf8(file.readAll());
     file.close();
     text.replace(QRegularExpression(QStringLiteral("^language=.*$"), QRegularExpression::MultilineOption),
                  QStringLiteral("language=") + language);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text.toUtf8());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0)
+        return false;
+    file.close();
+    program.start();
+    if (!program.waitForLine(QStringLiteral("qml: DPI stage 1")))
+        return false;
+    QTest::qWait(1500);   // past the first protection period
+    return true;
 }
 
 // The bulk data sent after the last feature report that starts with
@@ -564,10 +572,7 @@ void EndToEnd::recordAMacroForButtonFour()
     QFETCH(QString, language);
     QFETCH(QString, tag);
     Program program(display->name());
-    useLanguage(program, language);
-    program.start();
-    QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 1")));
-    QTest::qWait(1500);   // past the first protection period
+    QVERIFY(startInLanguage(program, language));
     const Pointer pointer(display->name());
     pointer.click({140, keyRowY(4)});
     pointer.wheel(5);
@@ -618,10 +623,7 @@ void EndToEnd::typeACombinationForButtonFive()
     QFETCH(QString, language);
     QFETCH(QString, tag);
     Program program(display->name());
-    useLanguage(program, language);
-    program.start();
-    QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 1")));
-    QTest::qWait(1500);
+    QVERIFY(startInLanguage(program, language));
     const Pointer pointer(display->name());
     pointer.click({140, keyRowY(5)});
     pointer.shot(QStringLiteral("assign-mouse-fire-%1.png").arg(tag));
