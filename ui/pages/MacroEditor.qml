@@ -253,7 +253,8 @@ MovableDialog {
             stopRecording()
             return
         }
-        endEdits()
+        // Typed keys are recorded, not typed into a field.
+        macroEditorFocus()
         actions.clear()
         actionIndex = -1
         recordTicks = 0

@@ -47,15 +47,6 @@ ButtonScene {
         compare(matrix.height, KM.panelHeight(8))
     }
 
-    function test_markersSitOnTheButtons() {
-        var picture = child("mousePicture")
-        compare(picture.x, (1024 - 340) / 2)
-        compare(picture.y, 80)
-        var marker = child("keyMarker3")
-        compare([marker.width, marker.height, marker.radius], [36, 36, 18])
-        compare([marker.x + 18, marker.y + 18], [173, 89], "the wheel's centre on the drawing")
-    }
-
     function test_hoverSharesTheSelection() {
         mouseMove(child("keyRow2"), 20, 12)
         compare(mouseView.selectKey, 2)
