@@ -124,12 +124,13 @@ bool takesRightClick(const QQuickItem* item, const QPointF& scenePoint)
 
 } // namespace
 
-// A right click that a page answers with its own menu does not open the
-// window's menu as well.
+// A right click that a page answers with its own menu, or any right click
+// over an open dialog page, does not open the window's menu as well.
 void myQQuickView::contextMenuEvent(QContextMenuEvent* event)
 {
     QQuickItem* root = rootObject();
-    if (event->reason() == QContextMenuEvent::Mouse && root && takesRightClick(root, event->pos()))
+    const bool fromMouse = event->reason() == QContextMenuEvent::Mouse;
+    if (fromMouse && root && (root->property("isDialogOpen").toBool() || takesRightClick(root, event->pos())))
         event->accept();
     else
         QQuickWidget::contextMenuEvent(event);

@@ -100,6 +100,8 @@ public slots:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // A right click a page answers, or one over an open dialog page, is the
+    // page's own; the window's menu stays away.
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

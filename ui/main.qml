@@ -106,7 +106,9 @@ Item {
     // Disabled with no protection period running: the device went away.
     readonly property bool deviceGone: !viewEnabled && !protectUIItem.isBusy
     readonly property alias keyCodeTable: _KeyCodeString
-    readonly property bool isAnyUnsaved: dpiSettingMain.isSave
+    // A dialog page is open over the mask; right clicks are then its own.
+    readonly property bool isDialogOpen: mainMask.visible
+    readonly property bool isAnyUnsaved: keyMatrixMain.isSave || dpiSettingMain.isSave
                                          || lightControlMain.isSave
 
     onDeviceGoneChanged: console.log(deviceGone ? "view disabled: device gone" : "view enabled")
@@ -133,11 +135,11 @@ Item {
     function languageTargets() {
         return [
             ["main", function (texts) { mainLang = fitTexts(texts, mainLang) }],
-            ["keyMatrix", null],
-            ["keyAssigment", null],
+            ["keyMatrix", function (texts) { keyMatrixMain.keyMatrixLang = fitTexts(texts, keyMatrixMain.keyMatrixLang) }],
+            ["keyAssigment", function (texts) { keyAssigmentMain.keyAssigmentLang = fitTexts(texts, keyAssigmentMain.keyAssigmentLang) }],
             ["dpiSetting", function (texts) { dpiSettingMain.dpiSettingLang = fitTexts(texts, dpiSettingMain.dpiSettingLang) }],
             ["lightControl", function (texts) { lightControlMain.lightControlLang = fitTexts(texts, lightControlMain.lightControlLang) }],
-            ["macroEditor", null],
+            ["macroEditor", function (texts) { macroEditorMain.macroEditorLang = fitTexts(texts, macroEditorMain.macroEditorLang) }],
             ["systemSetting", function (texts) { systemSettingMain.systemSettingLang = fitTexts(texts, systemSettingMain.systemSettingLang) }],
             ["gunControl", function (texts) { gunControlMain.gunControlLang = fitTexts(texts, gunControlMain.gunControlLang) }],
             ["profile", function (texts) { profileMain.profileLang = fitTexts(texts, profileMain.profileLang) }],
@@ -176,7 +178,10 @@ Item {
             upItem.profileList.closeMenu()
             console.log("profileNo", profileNo)
             bridge.setCurrentProfile(profileNo)
+            macroEditorMain.init()
             gunControlMain.init()
+            keyAssigmentMain.init()
+            keyMatrixMain.init(false, false)
             dpiSettingMain.init(false, false)
             lightControlMain.init(false, false)
             systemSettingMain.init(false, false)
@@ -250,6 +255,7 @@ Item {
     // After a profile switch or a factory reset: every page reloads from the
     // profile and sends it to the mouse.
     function reinitWithSending() {
+        keyMatrixMain.init(true, false)
         reportRateMain.init(true)
         dpiSettingMain.init(true, false)
         lightControlMain.init(true, false)
@@ -280,6 +286,7 @@ Item {
     // The pages with unsaved edits, in the order Save stores and sends them.
     function savablePages() {
         return [
+            { page: keyMatrixMain, save: function () { keyMatrixMain.modKeys.saveData() } },
             { page: dpiSettingMain, save: function () { dpiSettingMain.saveData(true) } },
             { page: lightControlMain, save: function () { lightControlMain.saveData(true, 0) } }
         ]
@@ -319,13 +326,14 @@ Item {
         upItem.profileList.currentSelect = profileMain.activeRow()
     }
 
-    // The button matrix's page sets this; until then there is no key matrix to send.
-    property var keyMatrixPage: null
-
     // The key matrix, with the gun page's three periods.
     function sendKeyMatrix() {
-        if (keyMatrixPage !== null)
-            keyMatrixPage.modKeys.saveData()
+        keyMatrixMain.modKeys.saveData()
+    }
+
+    // The firing periods of the guns serving as gun modes 1, 2 and 3.
+    function gunPeriods() {
+        return gunControlMain.periods()
     }
 
     // A press on the mask ends what the open pages are editing.
@@ -339,12 +347,50 @@ Item {
 
     function closeDialog(dialog) {
         dialog.visible = false
-        mainMask.visible = false
+        // The macro editor opens over the assignment dialog; that one keeps the mask.
+        mainMask.visible = keyAssigmentMain.visible
+    }
+
+    // A press on the mask: the open pages end their edits and close their lists.
+
+    // The button matrix and the mouse picture share the selected button.
+    function enterButton(index) {
+        mouseMain.selectKey = index
+    }
+
+    function leaveButton(index) {
+        if (!keyAssigmentMain.visible)
+            mouseMain.selectKey = -1
+    }
+
+    // Opens the assignment dialog for a button, unless it is the last left button.
+    function clickButton(index) {
+        mouseMain.selectKey = index
+        if (keyMatrixMain.modKeys.checkOneLeftKey())
+            return false
+        keyAssigmentMain.show(index)
+        return true
+    }
+
+    // Captured keys go only to a page that waits for them.
+    onMsg_KB: function (isDown, usbCode) {
+        if (keyAssigmentMain.isFireInput)
+            keyAssigmentMain.detectKeyboard(isDown, usbCode, 0)
+        else if (keyAssigmentMain.isComboInput)
+            keyAssigmentMain.detectKeyboard(isDown, usbCode, 1)
+        if (macroEditorMain.currentIndex >= 0) {
+            if (macroEditorMain.isInputting)
+                macroEditorMain.detectKeyboard(isDown, usbCode)
+            else if (macroEditorMain.isInsertting)
+                macroEditorMain.detectInput(isDown, usbCode)
+        }
     }
 
     // A press on the mask ends the edits of the open pages.
     // A press on the mask ends edits and closes lists on the open pages.
     function maskPressed() {
+        if (macroEditorMain.visible)
+            macroEditorMain.macroEditorFocus()
         if (profileMain.visible)
             profileMain.profileFocus()
         if (gunControlMain.visible)
@@ -433,6 +479,22 @@ Item {
         spacing: 8
         visible: envItem.visible
 
+        KeyMatrix {
+            id: keyMatrixMain
+            objectName: "keyMatrixMain"
+            shell: mainIten
+            assignment: keyAssigmentMain
+            macroEditor: macroEditorMain
+            keyCount: mainIten.keyCount
+            selectKey: mouseMain.selectKey
+            onEnterBtn: function (index) { mainIten.enterButton(index) }
+            onLeaveBtn: function (index) { mainIten.leaveButton(index) }
+            onClickBtn: function (index) {
+                mainIten.clickButton(index)
+                mainIten.mainFocus()
+            }
+        }
+
         // The macro and gun editors.
         Rectangle {
             id: editorBox
@@ -456,7 +518,10 @@ Item {
                     theme: mainIten
                     objectName: "macroEditorRow"
                     text: mainIten.mainLang[1]
-                    onClicked: mainIten.mainFocus()
+                    onClicked: {
+                        mainIten.openDialog(macroEditorMain, true)
+                        mainIten.mainFocus()
+                    }
                 }
                 Rectangle {
                     visible: mainIten.isGun
@@ -576,6 +641,21 @@ Item {
         }
     }
 
+    MousePicture {
+        id: mouseMain
+        objectName: "mouseMain"
+        shell: mainIten
+        anchors.fill: parent
+        visible: envItem.visible
+        keyCount: mainIten.keyCount
+        onEnterKey: function (index) { mainIten.enterButton(index) }
+        onLeaveKey: function (index) { mainIten.leaveButton(index) }
+        onClickKey: function (index) {
+            if (!mainIten.clickButton(index))
+                mouseMain.selectKey = -1
+        }
+    }
+
     // Dims and blocks the scene behind an open dialog page; it still drags
     // the window.
     WindowDragArea {
@@ -617,6 +697,33 @@ Item {
         anchors.fill: parent
         visible: mainIten.deviceGone && envItem.visible
         color: "#60000000"
+    }
+
+    MacroEditor {
+        id: macroEditorMain
+        objectName: "macroEditorMain"
+        shell: mainIten
+        assignment: keyAssigmentMain
+        // Opened from the assignment dialog, it lies over it.
+        z: 1
+        onDeleteMacro: function (macroName) {
+            keyMatrixMain.macroDeleted(macroName)
+            keyAssigmentMain.macroDeleted(macroName)
+        }
+        onModifyMacroName: function (oldMacroName, newMacroName) {
+            keyMatrixMain.macroRenamed(oldMacroName, newMacroName)
+            keyAssigmentMain.macroRenamed(oldMacroName, newMacroName)
+        }
+        onModifyMacroData: function (macroName) { keyMatrixMain.macroEdited(macroName) }
+    }
+
+    KeyAssigment {
+        id: keyAssigmentMain
+        objectName: "keyAssigmentMain"
+        shell: mainIten
+        matrix: keyMatrixMain
+        macroEditor: macroEditorMain
+        mouseView: mouseMain
     }
 
     MovableDialog {

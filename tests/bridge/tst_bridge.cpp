@@ -6,12 +6,14 @@
 #include "ui_controler.h"
 #include "wirerig.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QJSEngine>
 #include <QQmlContext>
 #include <QQuickItem>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <thread>
@@ -40,6 +42,7 @@ private slots:
     void rootRelays();
     void rightClickOnAPageMenu_data();
     void rightClickOnAPageMenu();
+    void rightClicksOverADialogStayInTheScene();
     void controllerMovesAndBlocks();
     void profileBlocks();
     void profileBlockOutsideTheFive();
@@ -195,6 +198,31 @@ void Bridge::rightClickOnAPageMenu()
     event.ignore();
     QCoreApplication::sendEvent(&view, &event);
     QCOMPARE(event.isAccepted(), taken);
+}
+
+void Bridge::rightClicksOverADialogStayInTheScene()
+{
+    FixtureTree tree;
+    // The window offers its own menu where there is no tray.
+    QWidget window;
+    window.setContextMenuPolicy(Qt::CustomContextMenu);
+    QSignalSpy windowMenu(&window, &QWidget::customContextMenuRequested);
+    auto* view = new myQQuickView(&window);
+    view->rootContext()->setContextProperty(QStringLiteral("ui_View"), view);
+    view->rootContext()->setContextProperty(QStringLiteral("hid"), &window);
+    view->rootContext()->setContextProperty(QStringLiteral("ui_Ctl"), &window);
+    view->setSource(QUrl(QStringLiteral("qrc:modules/qml/main")));
+    QVERIFY(view->rootObject());
+    view->rootObject()->setVisible(true);
+    const auto rightClick = [view] {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(500, 300), QPoint(500, 300));
+        QApplication::sendEvent(view, &event);
+    };
+    rightClick();
+    QCOMPARE(windowMenu.size(), 1);
+    view->rootObject()->findChild<QObject*>(QStringLiteral("mainMask"))->setProperty("visible", true);
+    rightClick();
+    QCOMPARE(windowMenu.size(), 1);
 }
 
 void Bridge::controllerMovesAndBlocks()

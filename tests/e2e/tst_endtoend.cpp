@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJSEngine>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -139,6 +140,19 @@ bool quit(Program& program, const QString& display)
     return program.process.waitForFinished(10000);
 }
 
+// The main screen's places, in scene coordinates, which are screen
+// coordinates here: Xvfb has no window manager and the window sits at 0,0.
+// The left panel stacks, 8 px apart from y 88: the button matrix (eight
+// buttons), the editor box (100 high on a gun mouse), the report-rate box
+// and the system-setting button.
+namespace scene {
+constexpr int leftPanelTop = 88;
+constexpr int keyMatrixHeight = 40 + 24 * 8 + 2 * 7 + 8;
+constexpr int editorBoxTop = leftPanelTop + keyMatrixHeight + 8;
+constexpr int reportBoxTop = editorBoxTop + 100 + 8;
+constexpr int systemButtonTop = reportBoxTop + 42 + 8;
+} // namespace scene
+
 } // namespace
 
 class EndToEnd : public QObject
@@ -163,6 +177,10 @@ private slots:
     void gunEditorSendsTheModesOnClosing();
     void profileCreatedAndSwitchedFromTheTitleBar();
     void gunAndProfilePagesInChinese();
+    void recordAMacroForButtonFour_data();
+    void recordAMacroForButtonFour();
+    void typeACombinationForButtonFive_data();
+    void typeACombinationForButtonFive();
 
 private:
     std::unique_ptr<XvfbServer> display;
@@ -377,12 +395,7 @@ void EndToEnd::runsAsAWaylandClientWithoutAnXDisplay()
 
 namespace {
 
-// Where things are on the main screen (scene coordinates are screen
-// coordinates: Xvfb has no window manager and the window sits at 0,0). The
-// left panel starts at y 88 with the button matrix; the report-rate box
-// follows the editor box, whose height is 100 on a gun mouse.
-constexpr int kLeftPanelTop = 88;
-constexpr int kReportBoxTop = kLeftPanelTop + 100 + 8;
+constexpr int kReportBoxTop = scene::reportBoxTop;
 constexpr int kReportListX = 24 + 232 - 8 - 60;            // the list's centre
 constexpr int kReportListY = kReportBoxTop + 21;
 constexpr int kSaveX = 1000 - 32, kSaveY = 640 - 8 - 12;
@@ -477,7 +490,7 @@ QPoint effectEntry(int index) { return QPoint(908, 364 + 24 * index); }
 // Colour 1's handle with two sliders hidden (page 224 high), red at the bar's left end.
 const QPoint kColourHandleRed(793, 453);
 const QPoint kSaveButton(968, 620);
-const QPoint kSystemSettingButton(140, 257);
+const QPoint kSystemSettingButton(140, scene::systemButtonTop + 12);
 // The centred system page's cursor-speed slider: track from x 336, handle 3..337.
 const int kCursorTrackX = 336;
 const int kCursorSliderY = 251;
@@ -620,7 +633,8 @@ namespace {
 
 // Scene positions: without a window manager the window sits at the screen's
 // top-left. The gun editor opens centred at (192, 96), the profile page at (305, 176).
-const QPoint kGunEditorRow(68, 164);
+// The editor box's second row, below its title and the macro editor row.
+const QPoint kGunEditorRow(68, scene::editorBoxTop + 40 + 24 + 1 + 12);
 const QPoint kConfigButton(808, 620);
 const QPoint kTitleProfileList(832, 24);
 
@@ -731,8 +745,8 @@ void EndToEnd::profileCreatedAndSwitchedFromTheTitleBar()
     Program program(display->name());
     QVERIFY(startedAndShown(program));
     const QString screen = display->name();
-    click(screen, {188, 217});        // the report-rate list
-    click(screen, {188, 289});        // "500Hz"
+    click(screen, {188, scene::reportBoxTop + 21});             // the report-rate list
+    click(screen, {188, scene::reportBoxTop + 33 + 2 * 24 + 12}); // "500Hz"
     QCOMPARE(stateLine(program, QStringLiteral("report-rate")).section(QLatin1Char(' '), 0, 0), QStringLiteral("1=2"));
 
     click(screen, kConfigButton);
@@ -777,6 +791,253 @@ void EndToEnd::gunAndProfilePagesInChinese()
     QCOMPARE(storedValue(program, QStringLiteral("modules/setting/name.bin"), QStringLiteral("profile/profileName")),
              QStringLiteral("\u6807\u51c60, profile_01"));
     QVERIFY(quit(program, screen));
+}
+
+namespace {
+
+// Scene places of the button pages (the window sits at the screen's top-left).
+// The key matrix rows: button n at y 88 + 40 + 26 (n - 1) + 12.
+int keyRowY(int button)
+{
+    return 88 + 40 + 26 * (button - 1) + 12;
+}
+
+struct ScenePoint {
+    int x;
+    int y;
+};
+
+// The assignment dialog (416 x 404, centred), with its column scrolled 5
+// wheel notches (240 px) where it says so.
+const ScenePoint kMacroEditorButton{555, 341};   // scrolled
+const ScenePoint kMacroList{400, 341};           // scrolled
+const ScenePoint kMacroListFirst{400, 365};      // scrolled, list open
+const ScenePoint kRepeatUntilReleased{325, 411}; // scrolled
+const ScenePoint kComboField{444, 441};
+const ScenePoint kComboConfirm{587, 441};
+const ScenePoint kDialogClose{695, 138};
+// The macro editor (640 x 448, centred).
+const ScenePoint kMacroNew{246, 515};
+const ScenePoint kMacroRecord{441, 515};
+const ScenePoint kMacroDelayBox{640, 515};   // on its text, whatever the language
+const ScenePoint kMacroEditorClose{807, 116};
+const ScenePoint kSave{967, 619};
+
+class Pointer
+{
+public:
+    explicit Pointer(const QString& display) : display(display) {}
+    void click(ScenePoint at, int button = 1) const
+    {
+        runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(at.x), QString::number(at.y),
+                                        QStringLiteral("click"), QString::number(button)}, display);
+        QTest::qWait(250);
+    }
+    // Wheel notches over the dialog: positive scrolls down.
+    void wheel(int notches) const
+    {
+        runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("500"), QStringLiteral("350")},
+            display);
+        for (int i = 0; i < qAbs(notches); ++i)
+            runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("click"), notches > 0 ? QStringLiteral("5") : QStringLiteral("4")},
+                display);
+        QTest::qWait(250);
+    }
+    void move(ScenePoint at) const
+    {
+        runOnDisplay(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(at.x), QString::number(at.y)},
+            display);
+    }
+    void keys(const QStringList& names) const
+    {
+        runOnDisplay(QStringLiteral("xdotool"), QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("150")}
+                                           + names, display);
+        QTest::qWait(600);   // the capture hands the keys on from its own thread
+    }
+    void shot(const QString& name) const
+    {
+        QTest::qWait(300);
+        screenshot(display, name);
+    }
+
+private:
+    QString display;
+};
+
+// Starts the program in a language and waits for its main screen.
+bool startInLanguage(Program& program, const QString& language)
+{
+    QFile file(program.file(QStringLiteral("modules/setting/apConfig.bin")));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    text.replace(QRegularExpression(QStringLiteral("^language=.*$"), QRegularExpression::MultilineOption),
+                 QStringLiteral("language=") + language);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0)
+        return false;
+    file.close();
+    program.start();
+    if (!program.waitForLine(QStringLiteral("qml: DPI stage 1")))
+        return false;
+    QTest::qWait(1500);   // past the first protection period
+    return true;
+}
+
+// The bulk data sent after the last feature report that starts with
+// `command` (hex), as far as it has gone out.
+QByteArray bulkAfter(Program& program, const QString& command)
+{
+    QByteArray data;
+    bool found = false;
+    for (const QString& line : program.vmousectl({QStringLiteral("record")})) {
+        const QStringList words = line.split(QLatin1Char(' '));
+        if (words.size() < 4)
+            continue;
+        if (words[1] == QLatin1String("hid_send_feature_report")) {
+            if (words[3].startsWith(command)) {
+                found = true;
+                data.clear();
+            } else if (found) {
+                break;
+            }
+        } else if (found && words[1] == QLatin1String("hid_write")) {
+            data += QByteArray::fromHex(words[3].toLatin1()).mid(1);   // after the report ID
+        }
+    }
+    return data;
+}
+
+// The block the UI's own encoder (ui/js) makes of a macro file.
+QByteArray encoderBlock(const QString& macroFile)
+{
+    QJSEngine js;
+    for (const char* script : {"keycodes.js", "macroblock.js"}) {
+        QFile file(QStringLiteral(KESTREL_UI_JS_DIR "/") + QLatin1String(script));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        js.evaluate(QString::fromUtf8(file.readAll()).remove(QStringLiteral(".pragma library")), file.fileName());
+    }
+    const QSettings ini(macroFile, QSettings::IniFormat);
+    const int total = ini.value(QStringLiteral("config/total")).toInt();
+    QJSValue actions = js.newArray(uint(total));
+    for (int i = 0; i < total; ++i)
+        actions.setProperty(uint(i), js.globalObject().property(QStringLiteral("parseAction"))
+                                         .call({ini.value(QStringLiteral("macro/%1").arg(i)).toString()}));
+    const QJSValue codeOf = js.evaluate(QStringLiteral("(function (name) { return strTokeycode(defaultNames, name) })"));
+    const QJSValue bytes = js.globalObject().property(QStringLiteral("block"))
+                               .call({actions, ini.value(QStringLiteral("config/repeat")).toInt(), codeOf});
+    QByteArray out;
+    for (uint i = 0; i < bytes.property(QStringLiteral("length")).toUInt(); ++i)
+        out.append(char(bytes.property(i).toInt()));
+    return out;
+}
+
+void languages()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("tag");
+    QTest::newRow("English") << QStringLiteral("English") << QStringLiteral("en");
+    QTest::newRow("Simplified Chinese") << QStringLiteral("ChineseSimplified") << QStringLiteral("zh");
+}
+
+} // namespace
+
+void EndToEnd::recordAMacroForButtonFour_data()
+{
+    languages();
+}
+
+// A macro recorded from the keyboard, given to button 4 with repeat mode 2:
+// the mouse gets the encoder's block as macro 4 at once, and Save sends the
+// button as 09 02 04 00.
+void EndToEnd::recordAMacroForButtonFour()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, tag);
+    Program program(display->name());
+    QVERIFY(startInLanguage(program, language));
+    const Pointer pointer(display->name());
+    pointer.click({140, keyRowY(4)});
+    pointer.wheel(5);
+    pointer.click(kMacroEditorButton);
+    pointer.click(kMacroNew);
+    pointer.click(kMacroDelayBox);
+    pointer.click(kMacroRecord);
+    pointer.keys({QStringLiteral("a"), QStringLiteral("b")});
+    pointer.shot(QStringLiteral("macro-editor-recording-%1.png").arg(tag));
+    pointer.click(kMacroRecord);
+    pointer.click(kMacroEditorClose);
+    pointer.click(kRepeatUntilReleased);
+    pointer.click(kMacroList);
+    pointer.click(kMacroListFirst);
+    QTest::qWait(300);    // the list reports the choice once it has shut
+    pointer.shot(QStringLiteral("assign-macro-%1.png").arg(tag));
+    pointer.click(kDialogClose);
+
+    const QString macroFile = program.file(QStringLiteral("modules/macro/Macro_0.bin"));
+    const QSettings recorded(macroFile, QSettings::IniFormat);
+    QCOMPARE(recorded.value(QStringLiteral("config/total")).toInt(), 7);   // A, B pressed and released, 3 delays
+    QCOMPARE(recorded.value(QStringLiteral("macro/0")).toString(), QStringLiteral("1,A"));
+    QCOMPARE(recorded.value(QStringLiteral("macro/6")).toString(), QStringLiteral("2,B"));
+    const QByteArray expected = encoderBlock(macroFile);
+    QCOMPARE(expected.size(), 128);
+    QCOMPARE(expected.left(2).toHex(' '), QByteArray("00 01"));   // repeat count 1
+    QCOMPARE(expected.at(3), char(0x04));                          // then the press of A
+    QTRY_COMPARE_WITH_TIMEOUT(bulkAfter(program, QStringLiteral("000f04")).size(), 128, 5000);
+    QCOMPARE(bulkAfter(program, QStringLiteral("000f04")).toHex(' '), expected.toHex(' '));
+
+    pointer.click(kSave);
+    QTRY_COMPARE_WITH_TIMEOUT(bulkAfter(program, QStringLiteral("000d01")).size(), 128, 5000);
+    const QByteArray matrix = bulkAfter(program, QStringLiteral("000d01"));
+    QCOMPARE(matrix.mid(12, 4).toHex(' '), QByteArray("09 02 04 00"));
+    QCOMPARE(matrix.left(4).toHex(' '), QByteArray("01 00 f0 00"));   // button 1 is still the left button
+    QVERIFY(quit(program, display->name()));
+}
+
+void EndToEnd::typeACombinationForButtonFive_data()
+{
+    languages();
+}
+
+// LCtrl+LShift+A+B typed into the combination field of button 5; on the way,
+// the dialog's categories for a person to look at.
+void EndToEnd::typeACombinationForButtonFive()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, tag);
+    Program program(display->name());
+    QVERIFY(startInLanguage(program, language));
+    const Pointer pointer(display->name());
+    pointer.click({140, keyRowY(5)});
+    pointer.shot(QStringLiteral("assign-mouse-fire-%1.png").arg(tag));
+    // Column offset 192: the media grid opened.
+    pointer.wheel(4);
+    pointer.click({380, 319});
+    pointer.move({650, 200});   // off the grid, so no cell shows the pointer
+    pointer.shot(QStringLiteral("assign-group-media-macro-%1.png").arg(tag));
+    pointer.click({380, 319});
+    // Offset 384: macro, DPI and Windows functions.
+    pointer.wheel(4);
+    pointer.shot(QStringLiteral("assign-macro-dpi-windows-%1.png").arg(tag));
+    // The end: the shortcut grid opened over the gun functions.
+    pointer.wheel(4);
+    pointer.click({380, 383});
+    pointer.move({650, 200});
+    pointer.shot(QStringLiteral("assign-shortcut-gun-%1.png").arg(tag));
+    pointer.click({380, 383});
+    pointer.wheel(-20);
+
+    pointer.click(kComboField);
+    pointer.keys({QStringLiteral("ctrl+shift+a+b")});
+    pointer.shot(QStringLiteral("assign-combination-%1.png").arg(tag));
+    pointer.click(kComboConfirm);
+    pointer.click(kDialogClose);
+    pointer.click(kSave);
+    QTRY_COMPARE_WITH_TIMEOUT(bulkAfter(program, QStringLiteral("000d01")).size(), 128, 5000);
+    const QByteArray matrix = bulkAfter(program, QStringLiteral("000d01"));
+    QCOMPARE(matrix.mid(16, 4).toHex(' '), QByteArray("00 03 04 05"));
+    QVERIFY(quit(program, display->name()));
 }
 
 QTEST_GUILESS_MAIN(EndToEnd)

@@ -22,8 +22,8 @@ Item {
     // moves: entries sliding under a still pointer would otherwise keep a
     // stale hover. The point is in panel coordinates; -1 while outside.
     property bool pointsIntoPanel: false
-    property real panelPointerX: -1
-    property real panelPointerY: -1
+    readonly property real panelPointerX: pointer.containsMouse ? pointer.mouseX : -1
+    readonly property real panelPointerY: pointer.containsMouse ? pointer.mouseY - panel.y : -1
     readonly property bool animating: slide.running
     default property alias panelContent: panel.data
 
@@ -106,17 +106,10 @@ Item {
         clip: true
         visible: base.isDrop || slide.running
         MouseArea {
+            id: pointer
             anchors.fill: parent
             enabled: base.pointsIntoPanel
             hoverEnabled: true
-            onPositionChanged: function (mouse) {
-                base.panelPointerX = mouse.x
-                base.panelPointerY = mouse.y - panel.y
-            }
-            onExited: {
-                base.panelPointerX = -1
-                base.panelPointerY = -1
-            }
             onClicked: function (mouse) {
                 if (!slide.running)
                     base.panelClicked(mouse.x, mouse.y - panel.y)

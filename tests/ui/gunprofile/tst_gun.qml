@@ -18,16 +18,6 @@ SceneTestCase {
         ["UNP9", "L-Click", "40", "2", "33", "0"], ["Thomson", "L-Click", "90", "0", "64", "255"]
     ]
 
-    // Stands in for the button matrix's page: records when the key matrix goes out.
-    QtObject {
-        id: keyMatrixStub
-        property QtObject modKeys: QtObject {
-            function saveData() {
-                recorder.log.push({ name: "keyMatrixMain.modKeys.saveData", args: [testCase.gun.periods()] })
-            }
-        }
-    }
-
     function initTestCase() {
         globals["mouse/selectGun"] = ["0", "1", "2"]
         answers["ui_View.getGunData"] = function (i) { return testCase.records[Number(i)].slice() }
@@ -35,7 +25,6 @@ SceneTestCase {
 
     function init() {
         startScene()
-        scene.keyMatrixPage = keyMatrixStub
         gun = child("gunControlMain")
     }
 
@@ -139,9 +128,9 @@ SceneTestCase {
         recorder.clearLog()
         closePage()
         compare(recorder.names(), ["ui_View.mouseSendGundata", "ui_View.mouseSendGundata",
-                                   "ui_View.mouseSendGundata", "keyMatrixMain.modKeys.saveData"])
+                                   "ui_View.mouseSendGundata", "ui_View.mouseSetKeyMatrix"])
         compare(recorder.callsTo("ui_View.mouseSendGundata"), [[1, [0, 0, 5]], [2, [255, 0, 64]], [3, [255, 0, 64]]])
-        compare(recorder.callsTo("keyMatrixMain.modKeys.saveData"), [[[9, 90, 90]]])
+        compare(recorder.callsTo("ui_View.mouseSetKeyMatrix").map(function (args) { return args[2] }), [[9, 90, 90]])
     }
 
     function test_openAndCloseWithoutAChangeSendsNothing() {
@@ -246,7 +235,7 @@ SceneTestCase {
         keyClick(Qt.Key_2)
         closePage()
         compare(recorder.names(), ["ui_View.mouseSaveGundata", "ui_View.mouseSendGundata", "ui_View.mouseSendGundata",
-                                   "ui_View.mouseSendGundata", "keyMatrixMain.modKeys.saveData"])
+                                   "ui_View.mouseSendGundata", "ui_View.mouseSetKeyMatrix"])
         compare(recorder.callsTo("ui_View.mouseSendGundata")[0], [1, [0, 0, 12]])
     }
 

@@ -13,6 +13,19 @@ SceneTestCase {
         startScene()
     }
 
+    function repeated(name, times) {
+        var out = []
+        for (var i = 0; i < times; ++i)
+            out.push(name)
+        return out
+    }
+
+    // The key matrix list reads its 16 slots, each from the profile and from
+    // the factory profile; sending carries the gun page's three periods.
+    function keyMatrixInit(sending) {
+        return repeated("ui_View.mouseGetKeydefine", 32).concat(sending ? ["ui_View.mouseSetKeyMatrix"] : [])
+    }
+
     function firstConnectionCalls(extra) {
         return ["ui_View.setEnabled",
                 "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
@@ -25,9 +38,12 @@ SceneTestCase {
                      "ui_View.getData",
                      "ui_View.getNameList", "ui_View.updataNameList",
                      "ui_View.getGlobalData", "ui_View.setCurrentProfile",
+                     // macro editor, gun editor
+                     "ui_View.getNameList",
                      "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGunData",
-                     "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGlobalData",
-                     "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData", "ui_View.getGlobalData",
+                     "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGlobalData"])
+            .concat(keyMatrixInit(false))
+            .concat(["ui_View.getData", "ui_View.getData", "ui_View.getGlobalData", "ui_View.getGlobalData",
                      "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getDataList",
                      // lighting, then system settings
                      "ui_View.getDataList", "ui_View.getDataList",
@@ -233,17 +249,18 @@ SceneTestCase {
     function test_factoryReset() {
         var dpi = child("dpiSettingMain")
         dpi.isSave = true
+        child("keyMatrixMain").isSave = true
         mouseClick(child("resetButton"))
         verify(child("factorysure").visible)
         verify(child("mainMask").visible)
         recorder.clearLog()
         mouseClick(child("factoryOk"))
-        compare(recorder.names(), ["ui_View.setEnabled", "ui_View.resetProfile",
+        compare(recorder.names(), ["ui_View.setEnabled", "ui_View.resetProfile"].concat(keyMatrixInit(true)).concat([
                                    "ui_View.getData", "ui_View.mouseSetReportRate",
                                    "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData",
                                    "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
                                    "ui_View.getDataList", "ui_View.setDataList", "ui_View.setData",
-                                   "ui_View.mouseSetDpi"].concat(lightingAndSystemResent()).concat([
+                                   "ui_View.mouseSetDpi"]).concat(lightingAndSystemResent()).concat([
                                    "ui_View.mouseSwitchKeyMatrix", "ui_View.mouseResetKeyMatrix",
                                    "ui_View.mouseSetCurrentDPI",
                                    "ui_View.setGlobalData",
@@ -257,6 +274,7 @@ SceneTestCase {
         compare(recorder.callsTo("ui_View.mouseSendGundata").map(function (args) { return args[0] }), [1, 2, 3])
         compare(dpi.currentDPI, 1)
         verify(!dpi.isSave)
+        verify(!child("keyMatrixMain").isSave)
         verify(!child("factorysure").visible)
         verify(!child("mainMask").visible)
     }
@@ -281,12 +299,14 @@ SceneTestCase {
         scene.switchProfile(0)
         compare(recorder.names(), [], "the current profile changes nothing")
         scene.switchProfile(2)
-        compare(recorder.names(), ["ui_View.setEnabled", "ui_View.setGlobalData", "ui_View.setCurrentProfile",
+        compare(recorder.names(), ["ui_View.setEnabled", "ui_View.setGlobalData", "ui_View.setCurrentProfile"]
+                                  .concat(keyMatrixInit(true)).concat([
                                    "ui_View.getData", "ui_View.mouseSetReportRate",
                                    "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData",
                                    "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
                                    "ui_View.getDataList", "ui_View.setDataList", "ui_View.setData",
-                                   "ui_View.mouseSetDpi"].concat(lightingAndSystemResent()).concat(data.gunCalls).concat(["ui_View.setEnabled"]))
+                                   "ui_View.mouseSetDpi"]).concat(lightingAndSystemResent()).concat(data.gunCalls)
+                                  .concat(["ui_View.setEnabled"]))
         compare(recorder.callsTo("ui_View.setGlobalData"), [["mouse/profileNo", 2]])
         compare(recorder.callsTo("ui_View.setCurrentProfile"), [[2]])
         compare(scene.profileNo, 2)
