@@ -11,13 +11,14 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include "programcopy.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -95,16 +96,7 @@ Run runOnce(const QString& displayName, int idleSeconds)
 {
     Run result;
     QTemporaryDir dir;
-    QFile::copy(kBin + QStringLiteral("/kestrel-orbit"), dir.filePath(QStringLiteral("kestrel-orbit")));
-    QFile(dir.filePath(QStringLiteral("kestrel-orbit"))).setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner);
-    const QString modules = kBin + QStringLiteral("/modules");
-    QDirIterator it(modules, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString copy = dir.filePath(QStringLiteral("modules") + file.mid(modules.size()));
-        QDir().mkpath(QFileInfo(copy).absolutePath());
-        QFile::copy(file, copy);
-    }
+    copyProgram(kBin, dir.path());
 
     Display* display = XOpenDisplay(displayName.toLatin1().constData());
     if (!display)

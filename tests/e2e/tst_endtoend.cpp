@@ -3,7 +3,6 @@
 // hides (or minimises) when nothing is attached, and quits through its quit
 // action with code 0. Screenshots go to the build tree for a person to see.
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJSEngine>
@@ -13,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "programcopy.h"
 #include "programlog.h"
 #include "westonsession.h"
 #include "xvfbserver.h"
@@ -28,17 +28,7 @@ class Program
 public:
     explicit Program(const QString& display, const QString& vmouseConfig = QString(), bool configured = false)
     {
-        QFile::copy(kBin + QStringLiteral("/kestrel-orbit"), dir.filePath(QStringLiteral("kestrel-orbit")));
-        QFile(dir.filePath(QStringLiteral("kestrel-orbit")))
-            .setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        const QString modules = kBin + QStringLiteral("/modules");
-        QDirIterator it(modules, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
-            const QString copy = dir.filePath(QStringLiteral("modules") + file.mid(modules.size()));
-            QDir().mkpath(QFileInfo(copy).absolutePath());
-            QFile::copy(file, copy);
-        }
+        copyProgram(kBin, dir.path());
         socket = dir.filePath(QStringLiteral("vmouse.sock"));
         environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), display);

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "xvfbserver.h"
+
 // A headless Wayland session of the test's own, as a desktop offers one:
 // weston with XWayland. Its socket sits in a private runtime directory (CI
 // may run as root without XDG_RUNTIME_DIR); XWayland picks a free X display,
@@ -51,17 +53,8 @@ public:
         }
     }
 
-    ~WestonSession()
-    {
-        if (server.state() == QProcess::NotRunning)
-            return;
-        // Weston ends its XWayland with it.
-        server.terminate();
-        if (!server.waitForFinished(5000)) {
-            server.kill();
-            server.waitForFinished(5000);
-        }
-    }
+    // Weston ends its XWayland with it.
+    ~WestonSession() { stopServer(server); }
 
     WestonSession(const WestonSession&) = delete;
     WestonSession& operator=(const WestonSession&) = delete;

@@ -7,6 +7,18 @@
 #include <QString>
 #include <QStringList>
 
+// Ends a server of a test: politely first, then for good.
+inline void stopServer(QProcess& server)
+{
+    if (server.state() == QProcess::NotRunning)
+        return;
+    server.terminate();
+    if (!server.waitForFinished(5000)) {
+        server.kill();
+        server.waitForFinished(5000);
+    }
+}
+
 // A virtual X display of the test's own: Xvfb picks a free display number
 // (-displayfd) and reports it once it accepts connections, so tests may run
 // side by side. The server goes when the object does.
@@ -34,16 +46,7 @@ public:
             display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
     }
 
-    ~XvfbServer()
-    {
-        if (server.state() == QProcess::NotRunning)
-            return;
-        server.terminate();
-        if (!server.waitForFinished(5000)) {
-            server.kill();
-            server.waitForFinished(5000);
-        }
-    }
+    ~XvfbServer() { stopServer(server); }
 
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;

@@ -27,20 +27,19 @@ function scrollBarLength(count) {
 // The list offset for a bar dragged to barPos: the bar's travel spans the
 // whole list, so every entry can be reached.
 function contentOffsetForBar(barPos, count) {
-    var window = listHeight(count)
-    var travel = window - scrollBarLength(count)
-    var range = rowHeight * count - window
-    if (travel <= 0 || range <= 0)
-        return 0
-    var bar = Math.max(0, Math.min(barPos, travel))
-    return Math.round(bar * range / travel)
+    var s = scrolling(count)
+    return s === null ? 0 : Math.round(Math.max(0, Math.min(barPos, s.travel)) * s.range / s.travel)
 }
 
 function barForContentOffset(offset, count) {
+    var s = scrolling(count)
+    return s === null ? 0 : Math.round(Math.max(0, Math.min(offset, s.range)) * s.travel / s.range)
+}
+
+// How far the bar travels and how far the list scrolls; null when nothing scrolls.
+function scrolling(count) {
     var window = listHeight(count)
     var travel = window - scrollBarLength(count)
     var range = rowHeight * count - window
-    if (travel <= 0 || range <= 0)
-        return 0
-    return Math.round(Math.max(0, Math.min(offset, range)) * travel / range)
+    return travel > 0 && range > 0 ? { travel: travel, range: range } : null
 }
