@@ -1,0 +1,125 @@
+// The lighting page and the system settings page: an effect and a colour
+// reach the mouse on Save, the cursor-speed slider sets the X server's
+// pointer acceleration; both pages in Simplified Chinese for a person to see.
+#include <QRegularExpression>
+#include <QTest>
+
+#include "endtoend.h"
+
+namespace {
+
+// The system settings page (centred) has its cursor-speed slider's track
+// from x 336 at y 251; the handle's left edge runs from 3 to 337 on it.
+constexpr int kCursorTrackX = 336;
+constexpr int kCursorSliderY = 251;
+// The handle at the stored position 170, and at the left end.
+const QPoint kCursorHandleStored(kCursorTrackX + 170 + 6, kCursorSliderY);
+const QPoint kCursorHandleSlowest(kCursorTrackX + 3 + 6, kCursorSliderY);
+
+// The effect list's rows.
+constexpr int kBreath = 1;
+constexpr int kWave = 5;
+
+// The X server's pointer acceleration as "numerator/denominator".
+QString pointerAcceleration(const QString& display)
+{
+    static const QRegularExpression acceleration(QStringLiteral("acceleration:\\s+(\\d+/\\d+)"));
+    return acceleration.match(runOnDisplay(QStringLiteral("xset"), {QStringLiteral("q")}, display)).captured(1);
+}
+
+} // namespace
+
+class Lighting : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void lightingEffectAndColourReachTheMouse();
+    void cursorSpeedSliderSetsPointerAcceleration();
+    void lightingAndSystemPagesInChinese();
+
+private:
+    XvfbServer xvfb;
+    const Screen screen{xvfb.name()};
+};
+
+void Lighting::initTestCase()
+{
+    QVERIFY2(!xvfb.name().isEmpty(), "Xvfb did not start");
+}
+
+void Lighting::lightingEffectAndColourReachTheMouse()
+{
+    Program program(screen.name());
+    QVERIFY(program.startShown());
+    screen.shot(QStringLiteral("lighting.png"));
+    program.clearRecord();
+
+    screen.click(scene::effectList);
+    screen.shot(QStringLiteral("lighting-effects.png"));
+    screen.click(scene::listRow(scene::effectList, kBreath));   // the speed slider only, the colour usable
+    // Red at the bar's left end, dragged 60 pixels on: the second sixth begins, green.
+    screen.drag(scene::colourHandleRed, scene::colourHandleRed + QPoint(60, 0));
+    screen.shot(QStringLiteral("lighting-breath-green.png"));
+    QCOMPARE(featureReports(program), QStringList());   // nothing before Save
+
+    screen.click(scene::saveButton);
+    QTRY_VERIFY_WITH_TIMEOUT(featureReports(program).size() >= 5, 10000);
+    // The effect goes into the blocks of profiles 1 to 4 (a gun mouse), the
+    // colours into block 0.
+    QStringList commands;
+    for (const QString& report : featureReports(program))
+        commands.append(report.left(6));
+    QCOMPARE(commands, QStringList({QStringLiteral("000c01"), QStringLiteral("000c02"), QStringLiteral("000c03"),
+                                    QStringLiteral("000c04"), QStringLiteral("000c00")}));
+    for (int block = 1; block <= 4; ++block)   // Breath at speed 0: mode 3, 0, 10
+        QCOMPARE(profileBlock(program, block).mid(71, 3).toHex(), QByteArray("03000a"));
+    // Block 0 goes last; its bulk packets take a while.
+    QTRY_COMPARE_WITH_TIMEOUT(profileBlock(program, 0).mid(24, 24).toHex(),
+                              QByteArray("00ff00" "00ff00" "0000ff" "ff00ff" "00ffff" "ff7f00" "6000ff" "ffffff"),
+                              5000);
+
+    screen.click(scene::effectList);
+    screen.click(scene::listRow(scene::effectList, kWave));   // the colour area is covered
+    screen.shot(QStringLiteral("lighting-wave.png"));
+    QVERIFY(quit(program, screen));
+    QCOMPARE(program.process.exitCode(), 0);
+}
+
+void Lighting::cursorSpeedSliderSetsPointerAcceleration()
+{
+    Program program(screen.name());
+    QVERIFY(program.startShown());
+    QVERIFY2(!pointerAcceleration(screen.name()).isEmpty(), "xset q reports no acceleration");
+    screen.click(scene::systemSettingButton);
+    screen.shot(QStringLiteral("system-setting.png"));
+
+    // The stored position 170 is step 5; dragged well past the left end it
+    // is step 0, the slowest speed; past the right end step 10, the fastest.
+    screen.drag(kCursorHandleStored, QPoint(kCursorTrackX - 150, kCursorSliderY));
+    QTRY_COMPARE_WITH_TIMEOUT(pointerAcceleration(screen.name()), QStringLiteral("1/10"), 3000);
+    screen.drag(kCursorHandleSlowest, QPoint(kCursorTrackX + 500, kCursorSliderY));
+    QTRY_COMPARE_WITH_TIMEOUT(pointerAcceleration(screen.name()), QStringLiteral("20/10"), 3000);
+    screen.shot(QStringLiteral("system-setting-fast.png"));
+    QVERIFY(quit(program, screen));
+    QCOMPARE(program.process.exitCode(), 0);
+}
+
+void Lighting::lightingAndSystemPagesInChinese()
+{
+    Program program(screen.name());
+    QVERIFY(program.useLanguage(QStringLiteral("ChineseSimplified")));
+    QVERIFY(program.startShown());
+    screen.click(scene::effectList);
+    screen.shot(QStringLiteral("lighting-effects-zh.png"));
+    screen.click(scene::listRow(scene::effectList, kBreath));
+    screen.shot(QStringLiteral("lighting-breath-zh.png"));
+    screen.click(scene::systemSettingButton);
+    screen.shot(QStringLiteral("system-setting-zh.png"));
+    QVERIFY(quit(program, screen));
+    QCOMPARE(program.process.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(Lighting)
+#include "tst_endtoend_lighting.moc"

@@ -1,0 +1,109 @@
+// The main screen with the mouse: it follows the mouse's DPI button, its
+// unplugging and replugging; the report rate goes out when chosen, a DPI
+// stage moved with the slider only on Save, into every profile block.
+#include <QElapsedTimer>
+#include <QTest>
+
+#include "endtoend.h"
+
+namespace {
+
+// The first stage's slider on its track, halfway down.
+const QPoint kStageOneTrack(scene::dpiStageOneX, 200);
+
+} // namespace
+
+class MainScreen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void followsTheDpiButtonUnplugAndReplug();
+    void reportRateAndDpiReachTheMouse();
+
+private:
+    XvfbServer xvfb;
+    const Screen screen{xvfb.name()};
+};
+
+void MainScreen::initTestCase()
+{
+    QVERIFY2(!xvfb.name().isEmpty(), "Xvfb did not start");
+}
+
+void MainScreen::followsTheDpiButtonUnplugAndReplug()
+{
+    Program program(screen.name());
+    program.start();
+    QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 1")));
+    program.vmousectl({QStringLiteral("dpi"), QStringLiteral("3")});
+    QVERIFY(program.waitForLine(QStringLiteral("qml: DPI stage 3"), 3000));
+    QVERIFY(program.waitForLine(QStringLiteral("Info: DPI Switch to "), 3000));
+    screen.shot(QStringLiteral("dpi-stage-3.png"));
+
+    QElapsedTimer timer;
+    timer.start();
+    program.vmousectl({QStringLiteral("unplug")});
+    QVERIFY(program.waitForLine(QStringLiteral("Device removed"), 3000));
+    QVERIFY2(program.waitForLine(QStringLiteral("qml: view disabled: device gone"), 3000),
+             qPrintable(program.lines().join(QLatin1Char('\n'))));
+    QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+    screen.shot(QStringLiteral("removed.png"));
+
+    // Back in: the device-change notice starts discovery about 2 s later.
+    program.vmousectl({QStringLiteral("replug")});
+    QVERIFY(program.waitForLine(QStringLiteral("Device Connect"), 8000, 2));
+    QVERIFY(program.waitForLine(QStringLiteral("qml: view enabled"), 5000));
+    QVERIFY(quit(program, screen));
+    QCOMPARE(program.process.exitCode(), 0);
+}
+
+void MainScreen::reportRateAndDpiReachTheMouse()
+{
+    Program program(screen.name());
+    QVERIFY(program.startShown());
+    program.clearRecord();
+
+    screen.click(scene::reportRateList);
+    screen.shot(QStringLiteral("report-rate-open.png"));
+    screen.click(scene::listRow(scene::reportRateList, 2));   // "500Hz"
+    QTest::qWait(300);
+    // The 560 family's 03H writes the rate into the profile slots; a gun
+    // mouse has only the first.
+    QCOMPARE(featureReports(program), (QStringList{QStringLiteral("0003010200000000f9")}));
+    QVERIFY(program.vmousectl({QStringLiteral("state")}).contains(QStringLiteral("report-rate: 1=2 2=3 3=3 4=3")));
+
+    // Move stage 1 with a press on its track and a drag, then Save.
+    program.clearRecord();
+    screen.click(kStageOneTrack);
+    screen.drag(kStageOneTrack, kStageOneTrack - QPoint(0, 50), 10);
+    QCOMPARE(featureReports(program), QStringList());   // nothing is sent before Save
+    screen.shot(QStringLiteral("dpi-unsaved.png"));
+    screen.click(scene::saveButton);
+    QTest::qWait(2500);
+
+    // What Save stored in the profile is what the profile blocks carry:
+    // "3360" codes (value / 100 - 1) at 84..91 and the active-stage mask at 100.
+    const QString profile = QStringLiteral("modules/setting/p1.bin");
+    const QStringList values = storedValue(program, profile, QStringLiteral("mouse/dpiValueArray")).split(QLatin1String(", "));
+    const int count = storedValue(program, profile, QStringLiteral("mouse/currentDpiCount")).toInt();
+    QCOMPARE(values.size(), 8);
+    QVERIFY2(values[0].toInt() > 1000, qPrintable(values.join(QLatin1Char(','))));
+    const QStringList sent = featureReports(program);
+    QCOMPARE(sent.size(), 4);   // blocks 1 to 4 on a gun mouse
+    QVERIFY(sent[0].startsWith(QLatin1String("000c0180")));
+    for (int number = 1; number <= 4; ++number) {
+        const QByteArray block = profileBlock(program, number);
+        QCOMPARE(block.size(), 128);
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(quint8(block[84 + i]), quint8(values[i].toInt() / 100 - 1));
+        QCOMPARE(quint8(block[100]), quint8((1 << count) - 1));
+    }
+    screen.shot(QStringLiteral("dpi-saved.png"));
+    QVERIFY(quit(program, screen));
+    QCOMPARE(program.process.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(MainScreen)
+#include "tst_endtoend_mainscreen.moc"
