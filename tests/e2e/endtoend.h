@@ -53,11 +53,13 @@ public:
         process.setWorkingDirectory(QDir::tempPath());
         process.start(executable());
     }
-    // Started and waited for until the main screen is up and usable: the
-    // first stage shown and the first protection period over (it logs
-    // nothing when it ends).
-    bool startShown()
+    // Started, in `language` if one is given, and waited for until the main
+    // screen is up and usable: the first stage shown and the first
+    // protection period over (it logs nothing when it ends).
+    bool startShown(const QString& language = QString())
     {
+        if (!language.isEmpty() && !useLanguage(language))
+            return false;
         start();
         return waitForMainScreen();
     }
@@ -72,18 +74,6 @@ public:
     QString executable() const { return dir.filePath(QStringLiteral("kestrel-orbit")); }
     // A file of this copy, relative to the executable.
     QString file(const QString& relative) const { return dir.filePath(relative); }
-
-    // The language the next start shows ("English", "ChineseSimplified").
-    bool useLanguage(const QString& language)
-    {
-        QFile config(file(QStringLiteral("modules/setting/apConfig.bin")));
-        if (!config.open(QIODevice::ReadOnly))
-            return false;
-        QString text = QString::fromUtf8(config.readAll());
-        config.close();
-        text.replace(QRegularExpression(QStringLiteral("(?m)^language=.*$")), QStringLiteral("language=") + language);
-        return config.open(QIODevice::WriteOnly | QIODevice::Truncate) && config.write(text.toUtf8()) >= 0;
-    }
 
     // True once the program has ended (already, or within 10 s).
     bool waitForEnd() { return process.state() == QProcess::NotRunning || process.waitForFinished(10000); }
@@ -112,6 +102,18 @@ public:
     QProcessEnvironment environment;
 
 private:
+    // The language the next start shows ("English", "ChineseSimplified").
+    bool useLanguage(const QString& language)
+    {
+        QFile config(file(QStringLiteral("modules/setting/apConfig.bin")));
+        if (!config.open(QIODevice::ReadOnly))
+            return false;
+        QString text = QString::fromUtf8(config.readAll());
+        config.close();
+        text.replace(QRegularExpression(QStringLiteral("(?m)^language=.*$")), QStringLiteral("language=") + language);
+        return config.open(QIODevice::WriteOnly | QIODevice::Truncate) && config.write(text.toUtf8()) >= 0;
+    }
+
     QTemporaryDir dir;
     QString socket;
     ProgramLog log{process};
@@ -326,3 +328,17 @@ inline const QPoint configButton(saveButton.x() - 2 * (64 + 16), saveButton.y())
 inline const QPoint titleProfileList(920 - 16 - 144 / 2, 16 + 8);
 
 } // namespace scene
+
+// The base of each executable's test class: an X display of its own, so
+// that the executables run side by side.
+class EndToEndTest : public QObject
+{
+    Q_OBJECT
+
+protected:
+    XvfbServer xvfb;
+    const Screen screen{xvfb.name()};
+
+private slots:
+    void initTestCase() { QVERIFY2(!xvfb.name().isEmpty(), "Xvfb did not start"); }
+};

@@ -71,26 +71,16 @@ void languages()
 
 } // namespace
 
-class Buttons : public QObject
+class Buttons : public EndToEndTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void recordAMacroForButtonFour_data() { languages(); }
     void recordAMacroForButtonFour();
     void typeACombinationForButtonFive_data() { languages(); }
     void typeACombinationForButtonFive();
-
-private:
-    XvfbServer xvfb;
-    const Screen screen{xvfb.name()};
 };
-
-void Buttons::initTestCase()
-{
-    QVERIFY2(!xvfb.name().isEmpty(), "Xvfb did not start");
-}
 
 // A macro recorded from the keyboard, given to button 4 with repeat mode 2:
 // the mouse gets the encoder's block as macro 4 at once, and Save sends the
@@ -100,8 +90,7 @@ void Buttons::recordAMacroForButtonFour()
     QFETCH(QString, language);
     QFETCH(QString, tag);
     Program program(screen.name());
-    QVERIFY(program.useLanguage(language));
-    QVERIFY(program.startShown());
+    QVERIFY(program.startShown(language));
     screen.click(scene::keyButton(4));
     screen.wheel(assignment::wheelPlace, 5);
     screen.click(assignment::macroEditorButton);
@@ -146,8 +135,7 @@ void Buttons::typeACombinationForButtonFive()
     QFETCH(QString, language);
     QFETCH(QString, tag);
     Program program(screen.name());
-    QVERIFY(program.useLanguage(language));
-    QVERIFY(program.startShown());
+    QVERIFY(program.startShown(language));
     screen.click(scene::keyButton(5));
     screen.shot(QStringLiteral("assign-mouse-fire-%1.png").arg(tag));
     // Column offset 192: the media grid opened.

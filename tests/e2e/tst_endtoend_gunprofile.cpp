@@ -36,25 +36,15 @@ int visibleWindows(Program& program, const Screen& screen)
 
 } // namespace
 
-class GunAndProfile : public QObject
+class GunAndProfile : public EndToEndTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void gunEditorSendsTheModesOnClosing();
     void profileCreatedAndSwitchedFromTheTitleBar();
     void gunAndProfilePagesInChinese();
-
-private:
-    XvfbServer xvfb;
-    const Screen screen{xvfb.name()};
 };
-
-void GunAndProfile::initTestCase()
-{
-    QVERIFY2(!xvfb.name().isEmpty(), "Xvfb did not start");
-}
 
 // Gun mode 2 gets another gun with a new period and Y; closing the page
 // sends the three modes' data, here into the 560's profile blocks 2, 3, 4.
@@ -133,8 +123,7 @@ void GunAndProfile::profileCreatedAndSwitchedFromTheTitleBar()
 void GunAndProfile::gunAndProfilePagesInChinese()
 {
     Program program(screen.name());
-    QVERIFY(program.useLanguage(QStringLiteral("ChineseSimplified")));
-    QVERIFY(program.startShown());
+    QVERIFY(program.startShown(QStringLiteral("ChineseSimplified")));
     screen.shot(QStringLiteral("main-zh.png"));
     screen.click(scene::gunEditorRow);
     screen.click(gunEditor::modeList);

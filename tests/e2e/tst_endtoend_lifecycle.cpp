@@ -45,12 +45,11 @@ bool quitsCleanlyOnTerm(Program& program)
 
 } // namespace
 
-class Lifecycle : public QObject
+class Lifecycle : public EndToEndTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void startConnectAndQuit();
     void secondStartExitsWithOne();
     void nothingAttached();
@@ -59,16 +58,7 @@ private slots:
     void startsWithoutAnXServerForCapture();
     void startsOnXWaylandInAWaylandSession();
     void runsAsAWaylandClientWithoutAnXDisplay();
-
-private:
-    XvfbServer xvfb;
-    const Screen screen{xvfb.name()};
 };
-
-void Lifecycle::initTestCase()
-{
-    QVERIFY2(!xvfb.name().isEmpty(), "Xvfb did not start");
-}
 
 void Lifecycle::startConnectAndQuit()
 {

@@ -29,25 +29,15 @@ QString pointerAcceleration(const QString& display)
 
 } // namespace
 
-class Lighting : public QObject
+class Lighting : public EndToEndTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void lightingEffectAndColourReachTheMouse();
     void cursorSpeedSliderSetsPointerAcceleration();
     void lightingAndSystemPagesInChinese();
-
-private:
-    XvfbServer xvfb;
-    const Screen screen{xvfb.name()};
 };
-
-void Lighting::initTestCase()
-{
-    QVERIFY2(!xvfb.name().isEmpty(), "Xvfb did not start");
-}
 
 void Lighting::lightingEffectAndColourReachTheMouse()
 {
@@ -109,8 +99,7 @@ void Lighting::cursorSpeedSliderSetsPointerAcceleration()
 void Lighting::lightingAndSystemPagesInChinese()
 {
     Program program(screen.name());
-    QVERIFY(program.useLanguage(QStringLiteral("ChineseSimplified")));
-    QVERIFY(program.startShown());
+    QVERIFY(program.startShown(QStringLiteral("ChineseSimplified")));
     screen.click(scene::effectList);
     screen.shot(QStringLiteral("lighting-effects-zh.png"));
     screen.click(scene::listRow(scene::effectList, kBreath));

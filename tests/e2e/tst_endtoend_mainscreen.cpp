@@ -13,24 +13,14 @@ const QPoint kStageOneTrack(scene::dpiStageOneX, 200);
 
 } // namespace
 
-class MainScreen : public QObject
+class MainScreen : public EndToEndTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void followsTheDpiButtonUnplugAndReplug();
     void reportRateAndDpiReachTheMouse();
-
-private:
-    XvfbServer xvfb;
-    const Screen screen{xvfb.name()};
 };
-
-void MainScreen::initTestCase()
-{
-    QVERIFY2(!xvfb.name().isEmpty(), "Xvfb did not start");
-}
 
 void MainScreen::followsTheDpiButtonUnplugAndReplug()
 {
