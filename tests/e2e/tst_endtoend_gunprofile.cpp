@@ -97,7 +97,8 @@ void GunAndProfile::profileCreatedAndSwitchedFromTheTitleBar()
     QVERIFY(program.startShown());
     screen.click(scene::reportRateList);
     screen.click(scene::listRow(scene::reportRateList, 2));   // "500Hz"
-    QCOMPARE(stateLine(program, QStringLiteral("report-rate")).section(QLatin1Char(' '), 0, 0), QStringLiteral("1=2"));
+    QTRY_COMPARE_WITH_TIMEOUT(stateLine(program, QStringLiteral("report-rate")).section(QLatin1Char(' '), 0, 0),
+                              QStringLiteral("1=2"), 5000);
 
     screen.click(scene::configButton);
     screen.click(profilePage::newButton);
@@ -109,9 +110,8 @@ void GunAndProfile::profileCreatedAndSwitchedFromTheTitleBar()
     screen.shot(QStringLiteral("profile-title-list.png"));
     program.clearRecord();
     screen.click(scene::listRow(scene::titleProfileList, 1));   // "profile_0"
-    QTest::qWait(1500);
-
-    QCOMPARE(stateLine(program, QStringLiteral("report-rate")).section(QLatin1Char(' '), 0, 0), QStringLiteral("1=1"));
+    QTRY_COMPARE_WITH_TIMEOUT(stateLine(program, QStringLiteral("report-rate")).section(QLatin1Char(' '), 0, 0),
+                              QStringLiteral("1=1"), 10000);
     const QStringList reports = featureReports(program);
     QVERIFY2(reports.contains(QStringLiteral("0003010100000000fa")), qPrintable(reports.join(' ')));
     screen.shot(QStringLiteral("profile-switched.png"));

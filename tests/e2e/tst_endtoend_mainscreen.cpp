@@ -58,10 +58,9 @@ void MainScreen::reportRateAndDpiReachTheMouse()
     screen.click(scene::reportRateList);
     screen.shot(QStringLiteral("report-rate-open.png"));
     screen.click(scene::listRow(scene::reportRateList, 2));   // "500Hz"
-    QTest::qWait(300);
     // The 560 family's 03H writes the rate into the profile slots; a gun
     // mouse has only the first.
-    QCOMPARE(featureReports(program), (QStringList{QStringLiteral("0003010200000000f9")}));
+    QTRY_COMPARE_WITH_TIMEOUT(featureReports(program), (QStringList{QStringLiteral("0003010200000000f9")}), 5000);
     QVERIFY(program.vmousectl({QStringLiteral("state")}).contains(QStringLiteral("report-rate: 1=2 2=3 3=3 4=3")));
 
     // Move stage 1 with a press on its track and a drag, then Save.
@@ -71,15 +70,20 @@ void MainScreen::reportRateAndDpiReachTheMouse()
     QCOMPARE(featureReports(program), QStringList());   // nothing is sent before Save
     screen.shot(QStringLiteral("dpi-unsaved.png"));
     screen.click(scene::saveButton);
-    QTest::qWait(2500);
+    // Save sends the blocks in order, each a command and paced packets; the
+    // last block's packets end it.
+    QTRY_COMPARE_WITH_TIMEOUT(bulkAfter(program, QStringLiteral("000c04")).size(), 128, 10000);
 
     // What Save stored in the profile is what the profile blocks carry:
     // "3360" codes (value / 100 - 1) at 84..91 and the active-stage mask at 100.
     const QString profile = QStringLiteral("modules/setting/p1.bin");
-    const QStringList values = storedValue(program, profile, QStringLiteral("mouse/dpiValueArray")).split(QLatin1String(", "));
+    const auto storedStages = [&] {
+        return storedValue(program, profile, QStringLiteral("mouse/dpiValueArray")).split(QLatin1String(", "));
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(storedStages()[0].toInt() > 1000, qPrintable(storedStages().join(QLatin1Char(','))), 5000);
+    const QStringList values = storedStages();
     const int count = storedValue(program, profile, QStringLiteral("mouse/currentDpiCount")).toInt();
     QCOMPARE(values.size(), 8);
-    QVERIFY2(values[0].toInt() > 1000, qPrintable(values.join(QLatin1Char(','))));
     const QStringList sent = featureReports(program);
     QCOMPARE(sent.size(), 4);   // blocks 1 to 4 on a gun mouse
     QVERIFY(sent[0].startsWith(QLatin1String("000c0180")));
