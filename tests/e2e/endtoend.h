@@ -310,10 +310,10 @@ inline const QPoint gunEditorRow(24 + 8 + 36, editorBoxTop + 40 + 24 + 1 + 12);
 inline const QPoint reportRateList(24 + 232 - 8 - 60, reportBoxTop + 21);
 inline const QPoint systemSettingButton(leftPanelCentreX, systemButtonTop + 12);
 
-// The right panel at 768,56: the DPI page, with four stages shown the first
-// stage's slider at x 825, running from y 99 (top) to y 275 (bottom); below
-// it the lighting page.
-constexpr int dpiStageOneX = 825;
+// The right panel at 768,56: the DPI page, below it the lighting page.
+// With four stages shown the first stage's slider runs at x 825 from y 99
+// (top) to y 275 (bottom); here a place on its track, a little below halfway.
+inline const QPoint dpiStageOneTrack(825, 200);
 inline const QPoint effectList(908, 340);
 // Colour 1's handle with two sliders hidden (page 224 high), red at the
 // colour bar's left end.

@@ -8,13 +8,12 @@
 
 namespace {
 
-// The system settings page (centred) has its cursor-speed slider's track
-// from x 336 at y 251; the handle's left edge runs from 3 to 337 on it.
-constexpr int kCursorTrackX = 336;
-constexpr int kCursorSliderY = 251;
-// The handle at the stored position 170, and at the left end.
-const QPoint kCursorHandleStored(kCursorTrackX + 170 + 6, kCursorSliderY);
-const QPoint kCursorHandleSlowest(kCursorTrackX + 3 + 6, kCursorSliderY);
+// The system settings page (centred): its cursor-speed slider's track
+// starts at 336,251; the handle's left edge runs from 3 to 337 on it, its
+// middle 6 further on.
+const QPoint kCursorTrack(336, 251);
+const QPoint kCursorHandleStored = kCursorTrack + QPoint(170 + 6, 0);   // at the stored position 170
+const QPoint kCursorHandleSlowest = kCursorTrack + QPoint(3 + 6, 0);    // at the left end
 
 // The effect list's rows.
 constexpr int kBreath = 1;
@@ -87,9 +86,9 @@ void Lighting::cursorSpeedSliderSetsPointerAcceleration()
 
     // The stored position 170 is step 5; dragged well past the left end it
     // is step 0, the slowest speed; past the right end step 10, the fastest.
-    screen.drag(kCursorHandleStored, QPoint(kCursorTrackX - 150, kCursorSliderY));
+    screen.drag(kCursorHandleStored, kCursorTrack - QPoint(150, 0));
     QTRY_COMPARE_WITH_TIMEOUT(pointerAcceleration(screen.name()), QStringLiteral("1/10"), 3000);
-    screen.drag(kCursorHandleSlowest, QPoint(kCursorTrackX + 500, kCursorSliderY));
+    screen.drag(kCursorHandleSlowest, kCursorTrack + QPoint(500, 0));
     QTRY_COMPARE_WITH_TIMEOUT(pointerAcceleration(screen.name()), QStringLiteral("20/10"), 3000);
     screen.shot(QStringLiteral("system-setting-fast.png"));
     QVERIFY(quit(program, screen));

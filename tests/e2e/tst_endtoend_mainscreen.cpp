@@ -6,13 +6,6 @@
 
 #include "endtoend.h"
 
-namespace {
-
-// The first stage's slider on its track, halfway down.
-const QPoint kStageOneTrack(scene::dpiStageOneX, 200);
-
-} // namespace
-
 class MainScreen : public EndToEndTest
 {
     Q_OBJECT
@@ -65,8 +58,8 @@ void MainScreen::reportRateAndDpiReachTheMouse()
 
     // Move stage 1 with a press on its track and a drag, then Save.
     program.clearRecord();
-    screen.click(kStageOneTrack);
-    screen.drag(kStageOneTrack, kStageOneTrack - QPoint(0, 50), 10);
+    screen.click(scene::dpiStageOneTrack);
+    screen.drag(scene::dpiStageOneTrack, scene::dpiStageOneTrack - QPoint(0, 50), 10);
     QCOMPARE(featureReports(program), QStringList());   // nothing is sent before Save
     screen.shot(QStringLiteral("dpi-unsaved.png"));
     screen.click(scene::saveButton);
