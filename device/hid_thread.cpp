@@ -141,8 +141,10 @@ bool Hid_Thread::sendGetCommand(int bulkLength)
               && hid_send_feature_report(commandHandle, sendReport, kReportSize) >= 0;
     if (ok) {
         replyReport[0] = 0x00;
+        // A reply shorter than the block is no reply: its missing bytes would
+        // be taken (and unscrambled) as if the device had sent them.
         ok = openCommandHandle(currentDevice)
-             && hid_get_feature_report(commandHandle, replyReport, kReportSize) >= 0;
+             && hid_get_feature_report(commandHandle, replyReport, kReportSize) >= kReportSize;
     }
     if (!ok) {
         closeCommandHandle();
@@ -164,13 +166,15 @@ bool Hid_Thread::sendGetCommand(int bulkLength)
     std::vector<uchar> packet(size_t(reportLength) + 1);
     for (int offset = 0; offset < bulkLength; offset += chunk) {
         std::fill(packet.begin(), packet.end(), uchar(0));
-        // A timed-out read (0) ends the exchange like a failed one.
+        const int take = std::min(chunk, bulkLength - offset);
+        // A timed-out read (0) ends the exchange like a failed one, and so
+        // does a short one: its zero fill would replace the caller's bytes.
         if (!openCommandHandle(currentDevice)
-            || hid_read_timeout(commandHandle, packet.data(), packet.size(), kBulkReadTimeoutMs) <= 0) {
+            || hid_read_timeout(commandHandle, packet.data(), packet.size(), kBulkReadTimeoutMs) < take) {
             closeCommandHandle();
             return endExchange(false);
         }
-        std::memcpy(bulkBuffer + offset, packet.data(), size_t(std::min(chunk, bulkLength - offset)));
+        std::memcpy(bulkBuffer + offset, packet.data(), size_t(take));
     }
     closeCommandHandle();
     return endExchange(true);
@@ -347,7 +351,13 @@ bool Hid_Thread::runRead(const commands::Shape& shape, std::initializer_list<uch
     if (shape.prefill == commands::Prefill::Inputs)
         for (uchar* value : values)
             reply[at++] = *value;
+    uchar prefill[sizeof replyReport];
+    std::memcpy(prefill, replyReport, sizeof replyReport);
     const bool ok = sendGetCommand(0);
+    // A failed exchange hands back the pre-fill, even where the failing
+    // call had already written part of a reply.
+    if (!ok)
+        std::memcpy(replyReport, prefill, sizeof replyReport);
     at = 1;
     for (uchar* value : values)
         *value = reply[at++];
