@@ -95,6 +95,20 @@ bool runUnprivileged(const char* function, QString* skip, QString* failure)
     }
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // A sanitizer's suppression file may sit where nobody cannot read it.
+    for (const QString& variable : {QStringLiteral("LSAN_OPTIONS"), QStringLiteral("TSAN_OPTIONS")}) {
+        QStringList options = env.value(variable).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+        for (QString& option : options) {
+            if (!option.startsWith(QLatin1String("suppressions=")))
+                continue;
+            const QString copy = base.filePath(variable + QStringLiteral(".supp"));
+            QFile::copy(option.mid(int(qstrlen("suppressions="))), copy);
+            QFile(copy).setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadOther);
+            option = QStringLiteral("suppressions=") + copy;
+        }
+        if (!options.isEmpty())
+            env.insert(variable, options.join(QLatin1Char(':')));
+    }
     env.insert(QString::fromLatin1(kChildTree), tree);
     env.insert(QStringLiteral("HOME"), tree);
     child.setProcessEnvironment(env);
