@@ -1,7 +1,9 @@
 #include "hid_thread.h"
 
 #include "clock.h"
+#include "eventreport.h"
 #include "hidowner.h"
+#include "threadhandover.h"
 
 #include <QDebug>
 #include <QRandomGenerator>
@@ -23,7 +25,6 @@ constexpr int kAfterCommandMs = 8;
 // after a second never will, and the exchange must not hang the UI with it.
 constexpr int kBulkReadTimeoutMs = 1000;
 constexpr int kEventReadTimeoutMs = 500;
-constexpr int kStageReportSize = 4;
 
 void logFailure(const commands::Shape& shape)
 {
@@ -198,6 +199,7 @@ void Hid_Thread::activateDevice(int index)
     }
     readerPath = descriptor(index) ? descriptor(index)->eventPath : QString();
     readerRunning = true;
+    threadhandover::give(&readerPath);   // the task starts after all of the above
     readerFuture = QtConcurrent::run(&Hid_Thread::eventReader, this, uint(index));
 }
 
@@ -205,6 +207,7 @@ void Hid_Thread::stopReader()
 {
     readerRunning = false;
     readerFuture.waitForFinished();
+    threadhandover::take(&readerFuture);   // all the task did is done
 }
 
 hid_device* Hid_Thread::openEventHandle(int index)
@@ -228,6 +231,12 @@ hid_device* Hid_Thread::openEventHandle(int index)
 
 void Hid_Thread::eventReader(uint index)
 {
+    threadhandover::take(&readerPath);
+    struct Ended
+    {
+        QFuture<void>* future;
+        ~Ended() { threadhandover::give(future); }
+    } ended{&readerFuture};
     if (readerPath.isEmpty())
         return;
     while (readerRunning) {
@@ -236,7 +245,9 @@ void Hid_Thread::eventReader(uint index)
             qDebug().noquote() << QStringLiteral("Device removed");
             // The view and the device list belong to the GUI thread: the view
             // is disabled there first, then the list forgets the event path.
+            threadhandover::give(this);   // the queued call runs after this
             QMetaObject::invokeMethod(this, [this, index] {
+                threadhandover::take(this);
                 if (owner)
                     owner->deviceLost();
                 if (int(index) < deviceList.size())
@@ -245,11 +256,12 @@ void Hid_Thread::eventReader(uint index)
             readerRunning = false;
             return;
         }
-        uchar report[kStageReportSize] = {};
+        uchar report[eventreport::kSize] = {};
         const int got = hid_read_timeout(handle, report, sizeof report, kEventReadTimeoutMs);
-        if (got == kStageReportSize && report[0] == 0x06 && report[1] == 0x07) {
-            const int stage = report[3];
-            QMetaObject::invokeMethod(this, [this, stage] {
+        if (const std::optional<int> stage = eventreport::stageOf(report, got)) {
+            threadhandover::give(this);
+            QMetaObject::invokeMethod(this, [this, stage = *stage] {
+                threadhandover::take(this);
                 if (owner)
                     owner->stageReported(stage);
             }, Qt::QueuedConnection);
