@@ -12,6 +12,7 @@ packages=(
     libhidapi-dev libudev-dev libgl-dev libxkbcommon-dev libx11-dev
     xvfb xdotool x11-apps imagemagick libglib2.0-bin libgl1-mesa-dri fonts-dejavu-core
     libxi-dev g++-mingw-w64-x86-64
+    clang libclang-rt-14-dev
 )
 
 missing=()
