@@ -45,18 +45,6 @@ int refusals(const DebugCapture& debug, const QString& path)
     return count;
 }
 
-void copyTree(const QString& source, const QString& target)
-{
-    QDirIterator it(source, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString copy = target + file.mid(source.size());
-        QDir().mkpath(QFileInfo(copy).absolutePath());
-        QFile::copy(file, copy);
-        QFile(copy).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
-}
-
 bool chownTree(const QString& root, uid_t uid)
 {
     bool ok = ::chown(QFile::encodeName(root).constData(), uid, uid) == 0;
@@ -83,7 +71,7 @@ bool runUnprivileged(const char* function, QString* skip, QString* failure)
     QTemporaryDir base;
     base.setAutoRemove(true);
     const QString tree = base.filePath(QStringLiteral("tree"));
-    copyTree(QStringLiteral(KESTREL_DATA_DIR), tree + QStringLiteral("/modules"));
+    FixtureTree::copyDeliveredTree(tree + QStringLiteral("/modules"));
     const QString program = base.filePath(QStringLiteral("tst_hostilefiles"));
     QFile::copy(QCoreApplication::applicationFilePath(), program);
     QFile(program).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
@@ -128,6 +116,23 @@ bool runUnprivileged(const char* function, QString* skip, QString* failure)
     *skip = QString();
     return false;
 }
+
+// Opens a test function whose case must run as an unprivileged user: in
+// this process (in a fixture tree of its own unless a parent prepared one)
+// or, for root, in a copy run as nobody, whose verdict this one reports.
+#define UNPRIVILEGED_CASE(function, tree)                                    \
+    std::optional<FixtureTree> tree;                                         \
+    {                                                                        \
+        QString skip, failure;                                               \
+        if (!runUnprivileged(function, &skip, &failure)) {                   \
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));                \
+            if (!skip.isEmpty())                                             \
+                QSKIP(qPrintable(skip));                                     \
+            return;                                                          \
+        }                                                                    \
+        if (!qEnvironmentVariableIsSet(kChildTree))                          \
+            tree.emplace();                                                  \
+    }
 
 // One hostile exchange file, made in `dir`; returns its path.
 struct Hostile
@@ -243,16 +248,7 @@ void HostileFiles::hostileImportsAreRefused()
 
 void HostileFiles::unreadableImportIsRefused()
 {
-    QString skip, failure;
-    if (!runUnprivileged("unreadableImportIsRefused", &skip, &failure)) {
-        QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        if (!skip.isEmpty())
-            QSKIP(qPrintable(skip));
-        return;
-    }
-    std::optional<FixtureTree> tree;
-    if (!qEnvironmentVariableIsSet(kChildTree))
-        tree.emplace();
+    UNPRIVILEGED_CASE("unreadableImportIsRefused", tree);
     SettingsStores stores;
     ScriptedDialogs dialogs;
     const QString file = QDir::current().filePath(QStringLiteral("secret.pf"));
@@ -270,16 +266,7 @@ void HostileFiles::unreadableImportIsRefused()
 
 void HostileFiles::readOnlySettingsFolder()
 {
-    QString skip, failure;
-    if (!runUnprivileged("readOnlySettingsFolder", &skip, &failure)) {
-        QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        if (!skip.isEmpty())
-            QSKIP(qPrintable(skip));
-        return;
-    }
-    std::optional<FixtureTree> tree;
-    if (!qEnvironmentVariableIsSet(kChildTree))
-        tree.emplace();
+    UNPRIVILEGED_CASE("readOnlySettingsFolder", tree);
     const QString folder = QStringLiteral("modules/setting");
     const QString p1 = SettingsStores::profilePath(0);
     auto stores = std::make_unique<SettingsStores>();
