@@ -19,7 +19,7 @@ if(KESTREL_FUZZ)
         message(FATAL_ERROR "KESTREL_FUZZ brings its own sanitizers")
     endif()
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
-                        -fno-omit-frame-pointer -g)
+                        -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
@@ -40,7 +40,7 @@ if(KESTREL_SANITIZE_ADDRESS OR KESTREL_SANITIZE_THREAD)
         set(flags -fsanitize=thread)
         set(runtime_name libtsan.so)
     endif()
-    add_compile_options(${flags} -fno-omit-frame-pointer -g)
+    add_compile_options(${flags} -fno-omit-frame-pointer)
     add_link_options(${flags})
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime_name}
                     OUTPUT_VARIABLE runtime OUTPUT_STRIP_TRAILING_WHITESPACE)

@@ -26,7 +26,11 @@ case "$mode" in
         ;;
 esac
 jobs="$(nproc)"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -D"$option"=ON >/dev/null
+# -O1 and line tables only: the builds take a good part less time, and the
+# reports still name file and line.
+light="-O1 -g1 -DNDEBUG"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$light" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$light" -D"$option"=ON >/dev/null
 for target in "${targets[@]}"; do
     cmake --build "$build" -j"$jobs" --target "$target"
 done
