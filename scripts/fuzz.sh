@@ -65,7 +65,7 @@ for target in "${targets[@]}"; do
     fi
     seconds=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
     executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-    rate=$(awk -v n="${executed:-0}" -v s="$seconds" 'BEGIN { printf "%d", s > 0 ? n / s : 0 }')
+    rate=$(awk -v n="${executed:-0}" -v s="$seconds" 'BEGIN { printf "%d", (s > 0 ? n / s : 0) }')
     printf '%-20s %10s %8.1f %10s  %s\n' "$target" "${executed:-?}" "$seconds" "${rate:-?}" "$result"
 done
 exit "$status"
