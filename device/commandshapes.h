@@ -68,6 +68,11 @@ inline constexpr Shape SetKeyMatrix = bulkSet(0x12, "cmd Failed 12", 64, 0x08);
 inline constexpr Shape SetMacroKey = bulkSet(0x13, "cmd Failed 13", 128);
 inline constexpr Shape GetKeyboardoption = read(0x83, "cmd Failed 83", Prefill::Inputs);
 inline constexpr Shape GetCurrentDPI = read(0x8B, "cmd Failed 8BH", Prefill::Inputs);
+// Every command of the family, in code order.
+inline constexpr Shape all[] = {GetSecrecyCode, SetReportRate, SetCurrentKeyMatrix, SetKeyboardoption,
+                                SetGunData, SetCurrentDPI, SetFixLEDColor, SetRGBLedEffect,
+                                SetLED8StageColor, SetDPISet, SetKeyMatrix, SetMacroKey,
+                                GetKeyboardoption, GetCurrentDPI};
 } // namespace f553
 
 namespace f560 {
@@ -84,6 +89,10 @@ inline constexpr Shape GetCurrentDPI = read(0x84, "cmd Failed 84", Prefill::Inpu
 // The profile read names no length in its block, yet moves 128 bytes;
 // it hands back the caller's buffer, not a reply.
 inline constexpr Shape ReadProfile = read(0x8C, "cmd Failed 8c", Prefill::Zero);
+// Every command of the family, in code order.
+inline constexpr Shape all[] = {SetKeyboardoption, SetCurrentProfile, SetReportRate, SetCurrentDPI,
+                                SetProfile, SetKeyMatrix, SetMacroKey, GetKeyboardoption,
+                                GetCurrentProfile, GetCurrentDPI, ReadProfile};
 } // namespace f560
 
 } // namespace commands

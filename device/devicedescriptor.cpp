@@ -1,6 +1,11 @@
 #include "devicedescriptor.h"
 
+#include <QDebug>
+#include <QFileInfo>
+#include <QSet>
 #include <QSettings>
+
+#include <algorithm>
 
 namespace {
 
@@ -49,8 +54,20 @@ DeviceDescriptor readDeviceDescriptor(QSettings& settings, int index)
 DeviceList readDeviceTable(QSettings& settings)
 {
     const int count = settings.value(QStringLiteral("common/deviceCount"), 0).toInt();
+    if (count <= 0) {
+        // Discovery would never find the mouse, and nothing else would say
+        // why: name the file, once per file and run.
+        static QSet<QString> reported;
+        const QString file = QFileInfo(settings.fileName()).absoluteFilePath();
+        if (!reported.contains(file)) {
+            reported.insert(file);
+            qDebug().noquote() << QStringLiteral("No device table in %1 (common/deviceCount missing or 0): no device can be found")
+                                      .arg(file);
+        }
+    }
     DeviceList list;
-    for (int i = 0; i < count; ++i)
+    // A damaged count must not make discovery read for hours.
+    for (int i = 0; i < std::min(count, kMaxDeviceCount); ++i)
         list.append(readDeviceDescriptor(settings, i));
     return list;
 }

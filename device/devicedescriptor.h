@@ -29,5 +29,9 @@ using DeviceList = QList<DeviceDescriptor>;
 // Reads group `index` of the table ("0/vid", "0/pid", ...).
 DeviceDescriptor readDeviceDescriptor(QSettings& settings, int index);
 
-// Reads "common/deviceCount" groups, in group order. Groups past the count are ignored.
+// Far more rows than any table holds; a larger count reads this many.
+constexpr int kMaxDeviceCount = 256;
+
+// Reads "common/deviceCount" groups, in group order. Groups past the count are
+// ignored. A table without rows says so on the debug channel, once per file.
 DeviceList readDeviceTable(QSettings& settings);

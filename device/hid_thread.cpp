@@ -1,7 +1,9 @@
 #include "hid_thread.h"
 
 #include "clock.h"
+#include "eventreport.h"
 #include "hidowner.h"
+#include "threadhandover.h"
 
 #include <QDebug>
 #include <QRandomGenerator>
@@ -23,7 +25,6 @@ constexpr int kAfterCommandMs = 8;
 // after a second never will, and the exchange must not hang the UI with it.
 constexpr int kBulkReadTimeoutMs = 1000;
 constexpr int kEventReadTimeoutMs = 500;
-constexpr int kStageReportSize = 4;
 
 void logFailure(const commands::Shape& shape)
 {
@@ -141,8 +142,10 @@ bool Hid_Thread::sendGetCommand(int bulkLength)
               && hid_send_feature_report(commandHandle, sendReport, kReportSize) >= 0;
     if (ok) {
         replyReport[0] = 0x00;
+        // A reply shorter than the block is no reply: its missing bytes would
+        // be taken (and unscrambled) as if the device had sent them.
         ok = openCommandHandle(currentDevice)
-             && hid_get_feature_report(commandHandle, replyReport, kReportSize) >= 0;
+             && hid_get_feature_report(commandHandle, replyReport, kReportSize) >= kReportSize;
     }
     if (!ok) {
         closeCommandHandle();
@@ -164,13 +167,15 @@ bool Hid_Thread::sendGetCommand(int bulkLength)
     std::vector<uchar> packet(size_t(reportLength) + 1);
     for (int offset = 0; offset < bulkLength; offset += chunk) {
         std::fill(packet.begin(), packet.end(), uchar(0));
-        // A timed-out read (0) ends the exchange like a failed one.
+        const int take = std::min(chunk, bulkLength - offset);
+        // A timed-out read (0) ends the exchange like a failed one, and so
+        // does a short one: its zero fill would replace the caller's bytes.
         if (!openCommandHandle(currentDevice)
-            || hid_read_timeout(commandHandle, packet.data(), packet.size(), kBulkReadTimeoutMs) <= 0) {
+            || hid_read_timeout(commandHandle, packet.data(), packet.size(), kBulkReadTimeoutMs) < take) {
             closeCommandHandle();
             return endExchange(false);
         }
-        std::memcpy(bulkBuffer + offset, packet.data(), size_t(std::min(chunk, bulkLength - offset)));
+        std::memcpy(bulkBuffer + offset, packet.data(), size_t(take));
     }
     closeCommandHandle();
     return endExchange(true);
@@ -194,6 +199,7 @@ void Hid_Thread::activateDevice(int index)
     }
     readerPath = descriptor(index) ? descriptor(index)->eventPath : QString();
     readerRunning = true;
+    threadhandover::give(&readerPath);   // the task starts after all of the above
     readerFuture = QtConcurrent::run(&Hid_Thread::eventReader, this, uint(index));
 }
 
@@ -201,6 +207,7 @@ void Hid_Thread::stopReader()
 {
     readerRunning = false;
     readerFuture.waitForFinished();
+    threadhandover::take(&readerFuture);   // all the task did is done
 }
 
 hid_device* Hid_Thread::openEventHandle(int index)
@@ -224,6 +231,12 @@ hid_device* Hid_Thread::openEventHandle(int index)
 
 void Hid_Thread::eventReader(uint index)
 {
+    threadhandover::take(&readerPath);
+    struct Ended
+    {
+        QFuture<void>* future;
+        ~Ended() { threadhandover::give(future); }
+    } ended{&readerFuture};
     if (readerPath.isEmpty())
         return;
     while (readerRunning) {
@@ -232,7 +245,9 @@ void Hid_Thread::eventReader(uint index)
             qDebug().noquote() << QStringLiteral("Device removed");
             // The view and the device list belong to the GUI thread: the view
             // is disabled there first, then the list forgets the event path.
+            threadhandover::give(this);   // the queued call runs after this
             QMetaObject::invokeMethod(this, [this, index] {
+                threadhandover::take(this);
                 if (owner)
                     owner->deviceLost();
                 if (int(index) < deviceList.size())
@@ -241,11 +256,12 @@ void Hid_Thread::eventReader(uint index)
             readerRunning = false;
             return;
         }
-        uchar report[kStageReportSize] = {};
+        uchar report[eventreport::kSize] = {};
         const int got = hid_read_timeout(handle, report, sizeof report, kEventReadTimeoutMs);
-        if (got == kStageReportSize && report[0] == 0x06 && report[1] == 0x07) {
-            const int stage = report[3];
-            QMetaObject::invokeMethod(this, [this, stage] {
+        if (const std::optional<int> stage = eventreport::stageOf(report, got)) {
+            threadhandover::give(this);
+            QMetaObject::invokeMethod(this, [this, stage = *stage] {
+                threadhandover::take(this);
                 if (owner)
                     owner->stageReported(stage);
             }, Qt::QueuedConnection);
@@ -347,7 +363,13 @@ bool Hid_Thread::runRead(const commands::Shape& shape, std::initializer_list<uch
     if (shape.prefill == commands::Prefill::Inputs)
         for (uchar* value : values)
             reply[at++] = *value;
+    uchar prefill[sizeof replyReport];
+    std::memcpy(prefill, replyReport, sizeof replyReport);
     const bool ok = sendGetCommand(0);
+    // A failed exchange hands back the pre-fill, even where the failing
+    // call had already written part of a reply.
+    if (!ok)
+        std::memcpy(replyReport, prefill, sizeof replyReport);
     at = 1;
     for (uchar* value : values)
         *value = reply[at++];

@@ -16,6 +16,7 @@ packages=(
     weston xwayland qt6-wayland
     librsvg2-bin dpkg-dev desktop-file-utils appstream x11-utils
     x11-xserver-utils
+    clang libclang-rt-14-dev
 )
 
 missing=()

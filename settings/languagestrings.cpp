@@ -17,6 +17,8 @@ bool isPlainCode(const QString& code)
     return true;
 }
 
+constexpr int kMaxTexts = 4096;
+
 } // namespace
 
 QStringList getLangStrings(const QString& typeStr, const QString& langCode)
@@ -25,7 +27,9 @@ QStringList getLangStrings(const QString& typeStr, const QString& langCode)
         return {};
     // Qt 6 reads INI files as UTF-8, the encoding the language files are written in.
     const SettingsFile file(QStringLiteral("./modules/i18n/") + langCode + QStringLiteral(".ini"));
-    const int total = file.value(typeStr + QStringLiteral("/total")).toInt();
+    // A damaged or hostile count must not make a load run for hours: no
+    // section comes near this many texts.
+    const int total = qMin(file.value(typeStr + QStringLiteral("/total")).toInt(), kMaxTexts);
     QStringList texts;
     for (int i = 0; i < total; ++i)
         texts.append(file.value(typeStr + QLatin1Char('/') + QString::number(i), QString()).toString());

@@ -1,6 +1,7 @@
 #include "macrolibrary.h"
 
 #include "filedialogs.h"
+#include "importcheck.h"
 #include "settingsfile.h"
 #include "settingsstores.h"
 
@@ -96,6 +97,8 @@ bool loadMacroFile(QWidget* dialogParent, const QString& name)
     // empty one over it, so this still counts as done.
     if (QFile::exists(target))
         return true;
+    if (!importcheck::accept(source))
+        return false;
     // The folder may be missing (nothing was created yet); the first macro makes it.
     QDir().mkpath(QFileInfo(target).path());
     // QFile::copy writes a temporary file and renames it without replacing,

@@ -1,6 +1,7 @@
 #include "profilefiles.h"
 
 #include "filedialogs.h"
+#include "importcheck.h"
 #include "settingsfile.h"
 #include "settingsstores.h"
 
@@ -25,7 +26,7 @@ bool loadProfile(SettingsStores& stores, QWidget* dialogParent, int profile)
     if (!stores.profile(profile))
         return false;
     const QString source = FileDialogs::chooseImport(dialogParent, "Profile(*.pf)");
-    if (source.isEmpty())
+    if (source.isEmpty() || !importcheck::accept(source))
         return false;
     return stores.replaceProfile(profile, source);
 }

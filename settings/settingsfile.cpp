@@ -1,6 +1,9 @@
 #include "settingsfile.h"
 
+#include <QDebug>
+#include <QFileInfo>
 #include <QStringList>
+#include <QTimer>
 
 namespace {
 
@@ -18,6 +21,11 @@ SettingsFile::SettingsFile(const QString& fileName, QObject* parent)
 {
 }
 
+SettingsFile::~SettingsFile()
+{
+    sync();
+}
+
 QVariant SettingsFile::value(const QString& key, const QVariant& defaultValue) const
 {
     const auto it = setThisRun.constFind(key);
@@ -33,10 +41,12 @@ void SettingsFile::setValue(const QString& key, const QVariant& value)
         // as a bare value; the caller keeps seeing its list until the restart.
         settings.setValue(key, QStringList{value.toList().constFirst().toString()});
         setThisRun.insert(key, value);
+        scheduleSync();
         return;
     }
     setThisRun.remove(key);
     settings.setValue(key, value);
+    scheduleSync();
 }
 
 bool SettingsFile::contains(const QString& key) const
@@ -48,6 +58,7 @@ void SettingsFile::remove(const QString& key)
 {
     setThisRun.remove(key);
     settings.remove(key);
+    scheduleSync();
 }
 
 QStringList SettingsFile::childKeys(const QString& group) const
@@ -61,6 +72,28 @@ QStringList SettingsFile::childKeys(const QString& group) const
 void SettingsFile::sync()
 {
     settings.sync();
+    // QSettings keeps changes it could not write and tries them again at
+    // every later sync; its status stays AccessError from the first failure
+    // on, so that failure is the one reported.
+    if (settings.status() != QSettings::AccessError || writeFailing)
+        return;
+    writeFailing = true;
+    const QFileInfo file(fileName());
+    const bool readOnly = !QFileInfo(file.absolutePath()).isWritable() || (file.exists() && !file.isWritable());
+    qDebug().noquote() << QStringLiteral("Settings not saved: %1: %2")
+                              .arg(fileName(), readOnly ? QStringLiteral("the file or its folder is read-only")
+                                                        : QStringLiteral("the write failed (disk full?)"));
+}
+
+void SettingsFile::scheduleSync()
+{
+    if (syncScheduled)
+        return;
+    syncScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        syncScheduled = false;
+        sync();
+    });
 }
 
 QString SettingsFile::fileName() const

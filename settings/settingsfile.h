@@ -16,12 +16,17 @@ class SettingsFile : public QObject
 
 public:
     explicit SettingsFile(const QString& fileName, QObject* parent = nullptr);
+    // Writes what is still pending (and says so on the debug channel if it cannot).
+    ~SettingsFile() override;
 
     QVariant value(const QString& key, const QVariant& defaultValue = {}) const;
     void setValue(const QString& key, const QVariant& value);
     bool contains(const QString& key) const;
     void remove(const QString& key);
     QStringList childKeys(const QString& group) const;
+    // Writes pending changes now. A write that fails (a read-only or full
+    // folder) keeps the changes in memory for the next attempt; the first
+    // failure writes "Settings not saved: <file>: <reason>" to the debug channel.
     void sync();
     QString fileName() const;
     QSettings::Status status() const;
@@ -31,7 +36,13 @@ public:
     static QVariantList toList(const QVariant& value);
 
 private:
+    // Changes are written at the next pass of the event loop, as QSettings
+    // would by itself, but through sync(), so that a failure is reported.
+    void scheduleSync();
+
     mutable QSettings settings;
+    bool syncScheduled = false;
+    bool writeFailing = false;
     // Values whose stored form differs from the type they were set with.
     QHash<QString, QVariant> setThisRun;
 };

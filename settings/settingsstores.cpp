@@ -3,6 +3,7 @@
 #include "settingsfile.h"
 
 #include <QDateTime>
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -90,22 +91,30 @@ bool SettingsStores::replaceProfile(int profile, const QString& sourceFile)
 
 bool replaceFileWithCopy(const QString& source, const QString& target)
 {
+    // Nothing reaches the user; the debug channel says which copy failed and why.
+    const auto failed = [&](const QFileDevice& file) {
+        qDebug().noquote() << QStringLiteral("Copy failed: %1 -> %2: %3").arg(source, target, file.errorString());
+        return false;
+    };
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        return false;
+        return failed(in);
     const QFileInfo before(target);
     const qint64 oldSize = before.exists() ? before.size() : -1;
     const QDateTime oldTime = before.lastModified();
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly))
-        return false;
+        return failed(out);
     const QByteArray data = in.readAll();
-    if (in.error() != QFileDevice::NoError || out.write(data) != data.size()) {
+    if (in.error() != QFileDevice::NoError)
+        return failed(in);
+    if (out.write(data) != data.size()) {
+        failed(out);
         out.cancelWriting();
         return false;
     }
     if (!out.commit())
-        return false;
+        return failed(out);
     // The settings layer keeps parsed files cached and re-reads one only when
     // its size or modification time changed; a same-size copy made within the
     // same millisecond would otherwise read back as the old content.

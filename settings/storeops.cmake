@@ -4,6 +4,7 @@
 add_library(kestrel_storeops STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/dpiswitchtexts.h ${CMAKE_CURRENT_SOURCE_DIR}/dpiswitchtexts.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/gundatastore.h ${CMAKE_CURRENT_SOURCE_DIR}/gundatastore.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/importcheck.h ${CMAKE_CURRENT_SOURCE_DIR}/importcheck.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/languagestrings.h ${CMAKE_CURRENT_SOURCE_DIR}/languagestrings.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/macrolibrary.h ${CMAKE_CURRENT_SOURCE_DIR}/macrolibrary.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/namelists.h ${CMAKE_CURRENT_SOURCE_DIR}/namelists.cpp

@@ -111,6 +111,18 @@ bool consumeFailure(Library& lib, CallKind kind)
     return fails;
 }
 
+int consumeShortening(Library& lib, CallKind kind)
+{
+    int shortTo = -1;
+    std::erase_if(lib.shortenings, [&](PendingFailure& f) {
+        if (f.kind != kind || --f.remaining > 0)
+            return false;
+        shortTo = f.shortTo;
+        return true;
+    });
+    return shortTo;
+}
+
 ClockHooks clockHooks()
 {
     std::lock_guard lock(clock().mutex);
@@ -169,6 +181,7 @@ void reset()
     lib.devices.clear();
     lib.record.clear();
     lib.failures.clear();
+    lib.shortenings.clear();
     lib.lastError = L"Success";
     lib.changed.notify_all(); // blocked readers find their handle dead
 }
@@ -267,6 +280,15 @@ void failCall(CallKind kind, int n)
     Library& lib = library();
     auto lock = lockConfigured(lib);
     lib.failures.push_back({kind, n});
+}
+
+void shortenCall(CallKind kind, int n, int bytes)
+{
+    if (n < 1 || bytes < 0)
+        return;
+    Library& lib = library();
+    auto lock = lockConfigured(lib);
+    lib.shortenings.push_back({kind, n, bytes});
 }
 
 void withholdInputReports(int device, int count)

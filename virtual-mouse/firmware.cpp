@@ -157,9 +157,12 @@ Block Firmware::receiveBlock(const std::uint8_t* wire)
         return plain;
     }
     ++state.validCommands;
-    // A new command abandons a bulk transfer that never completed, and
-    // every valid block replaces the reply; only a read fills it again.
+    // A new command abandons a bulk transfer that never completed, either
+    // way (reports the host never fetched are not handed to the next
+    // command), and every valid block replaces the reply; only a read fills
+    // it again.
     pending_.reset();
+    input_.clear();
     setReply(Block{});
 
     const Command& command = find(plain[0]);

@@ -125,6 +125,7 @@ public:
         lock_ = std::unique_lock(lib_.mutex);
         ensureConfigured(lib_);
         injected_ = consumeFailure(lib_, kind);
+        shortTo_ = consumeShortening(lib_, kind);
     }
     ~Session() { lib_.record.push_back(std::move(call_)); }
     Session(const Session&) = delete;
@@ -134,6 +135,11 @@ public:
     Library& lib() { return lib_; }
     std::unique_lock<std::mutex>& lock() { return lock_; }
     bool injected() const { return injected_; }
+    // The bytes of a report this call hands back, cut by a pending shortening.
+    std::size_t handedBack(std::size_t bytes) const
+    {
+        return shortTo_ < 0 ? bytes : std::min(bytes, static_cast<std::size_t>(shortTo_));
+    }
 
     int done(int result)
     {
@@ -194,6 +200,7 @@ private:
     Call call_;
     std::unique_lock<std::mutex> lock_;
     bool injected_ = false;
+    int shortTo_ = -1;
 };
 
 hid_device* openHandle(Session& s, int device, int iface)
@@ -274,7 +281,7 @@ int readReport(CallKind kind, hid_device* dev, unsigned char* data, std::size_t 
         return s.fail(kNoDevice); // unplugged (or reset) while waiting
     if (!report)
         return s.done(0);
-    const std::size_t n = std::min(length, report->size());
+    const std::size_t n = s.handedBack(std::min(length, report->size()));
     std::copy_n(report->begin(), n, data);
     s.call().data.assign(report->begin(), report->begin() + static_cast<std::ptrdiff_t>(n));
     return s.done(static_cast<int>(n));
@@ -452,7 +459,7 @@ int hid_get_feature_report(hid_device* dev, unsigned char* data, size_t length)
     std::uint8_t report[kFeatureReportSize] = {0};
     const Block& reply = slot->firmware.wireReply();
     std::copy(reply.begin(), reply.end(), report + 1);
-    const std::size_t n = std::min(length, kFeatureReportSize);
+    const std::size_t n = s.handedBack(std::min(length, kFeatureReportSize));
     std::copy_n(report, n, data);
     s.call().data.assign(report, report + n);
     return s.done(static_cast<int>(n));

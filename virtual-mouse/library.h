@@ -33,6 +33,7 @@ struct DeviceSlot {
 struct PendingFailure {
     CallKind kind;
     int remaining; // calls of this kind until the failing one
+    int shortTo = -1; // for a shortening: the bytes the call still hands back
 };
 
 // Called with the library mutex held whenever a device appears (addDevice,
@@ -48,6 +49,7 @@ struct Library {
     std::vector<std::unique_ptr<DeviceSlot>> devices; // index = device id
     std::vector<Call> record;
     std::vector<PendingFailure> failures;
+    std::vector<PendingFailure> shortenings;
     const wchar_t* lastError = L"Success"; // hid_error(NULL)
     PlugListener plugListener = nullptr;
 };
@@ -71,6 +73,8 @@ int attachDevice(Library& lib, const DeviceConfig& config);
 void notifyPlug(Library& lib, int device, bool plugged);
 DeviceSlot* findDevice(Library& lib, int id);
 bool consumeFailure(Library& lib, CallKind kind);
+// The byte count a pending shortening cuts this call's report to, or -1.
+int consumeShortening(Library& lib, CallKind kind);
 
 // The clock has its own lock, so that its hooks (the caller's code) are
 // never run with the library mutex held.

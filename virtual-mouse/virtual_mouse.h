@@ -130,6 +130,10 @@ void pressDpiButton(int device, int stage) VMOUSE_API;
 // negative result, or NULL for the opens and for hid_enumerate.
 // Several failures may be pending at once.
 void failCall(CallKind kind, int n = 1) VMOUSE_API;
+// The n-th next call of this kind that hands a report back (GetFeature,
+// Read, ReadTimeout) succeeds with only its first `bytes` bytes: a short
+// report. The rest of that report is lost.
+void shortenCall(CallKind kind, int n, int bytes) VMOUSE_API;
 // The next bulk transfer from the device (the 8CH profile read) delivers
 // `count` fewer input reports than it should. A read that finds no report
 // waits for its timeout and returns 0.

@@ -32,7 +32,9 @@ public:
         socket = dir.filePath(QStringLiteral("vmouse.sock"));
         environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), display);
-        environment.insert(QStringLiteral("LD_PRELOAD"), kBin + QStringLiteral("/libvmouse.so"));
+        // A sanitizer build names its runtime first: it must load before anything else.
+        environment.insert(QStringLiteral("LD_PRELOAD"),
+                           QStringLiteral(KESTREL_PRELOAD_PREFIX) + kBin + QStringLiteral("/libvmouse.so"));
         environment.insert(QStringLiteral("VMOUSE_CONTROL"), socket);
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         process.setProcessChannelMode(QProcess::MergedChannels);

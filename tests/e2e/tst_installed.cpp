@@ -46,7 +46,8 @@ public:
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         env.insert(QStringLiteral("DISPLAY"), display);
-        env.insert(QStringLiteral("LD_PRELOAD"), kBin + QStringLiteral("/libvmouse.so"));
+        // A sanitizer build names its runtime first: it must load before anything else.
+        env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(KESTREL_PRELOAD_PREFIX) + kBin + QStringLiteral("/libvmouse.so"));
         env.insert(QStringLiteral("VMOUSE_CONTROL"), runtime.filePath(QStringLiteral("vmouse.sock")));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::MergedChannels);

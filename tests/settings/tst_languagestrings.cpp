@@ -61,13 +61,20 @@ void LanguageStrings::textsArePositional()
                   "[gap]\ntotal=3\n0=first\n2=third\n"
                   "[noTotal]\n0=a\n1=b\n"
                   "[badTotal]\ntotal=many\n0=a\n"
-                  "[comma]\ntotal=1\n0=\"one, two\"\n");
+                  "[comma]\ntotal=1\n0=\"one, two\"\n"
+                  "[huge]\ntotal=2000000000\n0=a\n"
+                  "[overflowing]\ntotal=1967447537212660849\n0=a\n");
     QCOMPARE(getLangStrings(QStringLiteral("gap"), QStringLiteral("Test")),
              (QStringList{QStringLiteral("first"), QString(), QStringLiteral("third")}));
     QCOMPARE(getLangStrings(QStringLiteral("noTotal"), QStringLiteral("Test")), QStringList{});
     QCOMPARE(getLangStrings(QStringLiteral("badTotal"), QStringLiteral("Test")), QStringList{});
     QCOMPARE(getLangStrings(QStringLiteral("comma"), QStringLiteral("Test")), QStringList{QStringLiteral("one, two")});
     QCOMPARE(getLangStrings(QStringLiteral("absent"), QStringLiteral("Test")), QStringList{});
+    // A count no section could have reads a bounded number of texts, at once.
+    QVERIFY(getLangStrings(QStringLiteral("overflowing"), QStringLiteral("Test")).size() <= 4096);
+    const QStringList huge = getLangStrings(QStringLiteral("huge"), QStringLiteral("Test"));
+    QCOMPARE(huge.size(), 4096);
+    QCOMPARE(huge.first(), QStringLiteral("a"));
     QCOMPARE(getLangStrings(QStringLiteral("gap"), QStringLiteral("NoSuchLanguage")), QStringList{});
     // Reading never writes the file.
     QCOMPARE(readAll(QStringLiteral("modules/i18n/Test.ini")).left(5), QByteArray("[gap]"));

@@ -6,8 +6,14 @@
 
 FixtureTree::FixtureTree()
 {
+    copyDeliveredTree(dir.filePath(QStringLiteral("modules")));
+    previousDir = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+}
+
+void FixtureTree::copyDeliveredTree(const QString& target)
+{
     const QString source = QStringLiteral(KESTREL_DATA_DIR);
-    const QString target = dir.filePath(QStringLiteral("modules"));
     QDirIterator it(source, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString file = it.next();
@@ -16,8 +22,6 @@ FixtureTree::FixtureTree()
         QFile::copy(file, copy);
         QFile(copy).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
-    previousDir = QDir::currentPath();
-    QDir::setCurrent(dir.path());
 }
 
 FixtureTree::~FixtureTree()

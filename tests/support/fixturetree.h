@@ -14,6 +14,8 @@ public:
     ~FixtureTree();
 
     QString path() const { return dir.path(); }
+    // Copies the delivered tree to `modules` (owner-only permissions).
+    static void copyDeliveredTree(const QString& modules);
     // Changes a key of the global file before the program reads it.
     void setGlobal(const QString& key, const QVariant& value);
     // Replaces the device table of the global file.

@@ -1,4 +1,5 @@
 // Reading the device table from the global settings file.
+#include "debugcapture.h"
 #include "devicedescriptor.h"
 
 #include <QFile>
@@ -89,11 +90,21 @@ void DeviceTable::missingGroupTakesDefaults()
 
 void DeviceTable::missingTableIsEmpty()
 {
+    DebugCapture debug;
     QVERIFY(parse("").isEmpty());
     QVERIFY(parse("[0]\nvid=04d9\n").isEmpty());   // no count, no table
     QVERIFY(parse("[common]\ndeviceCount=-3\n").isEmpty());
     QSettings absent(QStringLiteral("/nonexistent/apConfig.bin"), QSettings::IniFormat);
     QVERIFY(readDeviceTable(absent).isEmpty());
+    QVERIFY(readDeviceTable(absent).isEmpty());
+    // Each file without rows is named once, however often it is read.
+    QCOMPARE(debug.lines().size(), 4);
+    QCOMPARE(debug.lines().last(),
+             QStringLiteral("No device table in /nonexistent/apConfig.bin (common/deviceCount missing or 0): no device can be found"));
+    QVERIFY(parse("[common]\ndeviceCount=1\n").size() == 1);
+    QCOMPARE(debug.lines().size(), 4);
+    // A damaged count reads a bounded number of rows, at once.
+    QCOMPARE(parse("[common]\ndeviceCount=2000000000\n").size(), kMaxDeviceCount);
 }
 
 void DeviceTable::hexadecimalFields()

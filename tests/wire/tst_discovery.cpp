@@ -163,6 +163,12 @@ void Discovery::nothingAnswersHidesTheWindow()
     other.checkDevice();
     QVERIFY(!deviceConnected);
     QVERIFY(again.lines().contains(QStringLiteral("Device DisConnect")));
+    // It says why, naming the file, once however often discovery runs.
+    other.checkDevice();
+    const QString why = QStringLiteral("No device table in %1 (common/deviceCount missing or 0): no device can be found")
+                            .arg(QFileInfo(QStringLiteral("modules/setting/apConfig.bin")).absoluteFilePath());
+    QCOMPARE(again.lines().count(why), 1);
+    QCOMPARE(again.lines().count(QStringLiteral("Device DisConnect")), 2);
 }
 
 void Discovery::missingEventInterfaceStillConnects()
