@@ -80,10 +80,11 @@ endif()
 if(KESTREL_SANITIZER_RUNTIME)
     set(KESTREL_PRELOAD_PREFIX "${KESTREL_SANITIZER_RUNTIME}:")
     if(KESTREL_SANITIZE_ADDRESS)
-        # Mesa unloads its GL driver before the leak check at exit runs, which
-        # leaves the driver's own allocations without a module to name them
-        # by (and so to suppress them by). Preloaded, the driver stays.
-        foreach(mesa libGLX_mesa.so.0 dri/swrast_dri.so)
+        # Mesa unloads its GL driver (and on Wayland its EGL) before the leak
+        # check at exit runs, which leaves the driver's own allocations
+        # without a module to name them by (and so to suppress them by).
+        # Preloaded, they stay.
+        foreach(mesa libGLX_mesa.so.0 libEGL_mesa.so.0 dri/swrast_dri.so)
             set(path /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/${mesa})
             if(EXISTS ${path})
                 string(APPEND KESTREL_PRELOAD_PREFIX "${path}:")
