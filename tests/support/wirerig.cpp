@@ -73,3 +73,14 @@ QByteArray block(std::initializer_list<uchar> first7)
     out.append(char(uchar(~sum)));
     return out;
 }
+
+vmouse::FirmwareState distinctReadState()
+{
+    vmouse::FirmwareState s;
+    s.keyboardOptions553 = {0x81, 0x42, 0x23, 0x14};
+    s.currentDpi553 = 5;
+    s.keyboardOptions560 = {0x5A, 0xA5};
+    s.currentProfile560 = 3;
+    s.currentDpi560 = {0, 6, 1, 1, 1};
+    return s;
+}

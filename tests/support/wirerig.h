@@ -46,6 +46,10 @@ struct WireRig
     vmouse::DeviceConfig config;
 };
 
+// Device state whose every read reply differs from the callers' pre-fill,
+// so a value that did not come from the mouse shows.
+vmouse::FirmwareState distinctReadState();
+
 QByteArray bytes(const vmouse::Bytes& data);
 QByteArray hex(const char* spaced);   // "01 02 ff" -> bytes
 // The plain command block with its checksum appended.

@@ -226,20 +226,9 @@ struct ReadCase
     // Runs the read with the given inputs; returns the values handed back.
     std::function<QByteArray(Hid_Thread&, QByteArray inputs)> call;
     QByteArray inputs;
-    QByteArray expectedFromDevice;  // with the firmware state below
+    QByteArray expectedFromDevice;  // with distinctReadState()
     bool prefillIsInputs;
 };
-
-vmouse::FirmwareState readState()
-{
-    vmouse::FirmwareState s;
-    s.keyboardOptions553 = {0x81, 0x42, 0x23, 0x14};
-    s.currentDpi553 = 5;
-    s.keyboardOptions560 = {0x5A, 0xA5};
-    s.currentProfile560 = 3;
-    s.currentDpi560 = {0, 6, 1, 1, 1};
-    return s;
-}
 
 std::vector<ReadCase> readCases()
 {
@@ -287,7 +276,7 @@ void CommandFamilies::readCommands()
     QFETCH(bool, encoded);
     const ReadCase c = readCases()[caseIndex];
     WireRig rig(deviceConfig(c.family, encoded, 32));
-    vmouse::setState(rig.device, readState());
+    vmouse::setState(rig.device, distinctReadState());
     rig.clock.advance(500);
 
     QCOMPARE(c.call(rig.hid, c.inputs), c.expectedFromDevice);
@@ -319,7 +308,7 @@ void CommandFamilies::readsHandBackPrefillAfterFailure()
     // the pre-fill every time, never scrambled or half-read bytes.
     for (CallKind failing : {CallKind::OpenPath, CallKind::SendFeature, CallKind::GetFeature}) {
         WireRig rig(deviceConfig(c.family, encoded, 32));
-        vmouse::setState(rig.device, readState());
+        vmouse::setState(rig.device, distinctReadState());
         vmouse::failCall(failing, failing == CallKind::OpenPath ? 2 : 1);
         QCOMPARE(c.call(rig.hid, c.inputs), prefill);
         QVERIFY(rig.hid.linkIdle);

@@ -120,15 +120,11 @@ private:
     QList<int> referenceAt;
 };
 
-// Device state whose every reply differs from the callers' pre-fill.
+// Device state whose every reply, the profile blocks too, differs from the
+// callers' pre-fill.
 vmouse::FirmwareState presetState()
 {
-    vmouse::FirmwareState s;
-    s.keyboardOptions553 = {0x81, 0x42, 0x23, 0x14};
-    s.currentDpi553 = 5;
-    s.keyboardOptions560 = {0x5A, 0xA5};
-    s.currentProfile560 = 3;
-    s.currentDpi560 = {0, 6, 1, 1, 1};
+    vmouse::FirmwareState s = distinctReadState();
     for (int n = 1; n <= 5; ++n) {
         const QByteArray block = pattern(128, 7 * n);
         s.profiles560[n] = vmouse::Bytes(block.begin(), block.end());
