@@ -1,25 +1,22 @@
 // Rules of the key assignment dialog.
 .pragma library
 
+.import "clamp.js" as C
 .import "slider.js" as S
 
 // The fire function's interval slider runs from 4 to 80 ms.
 var fireMin = 4
 var fireMax = 80
 
-function clamp(value, low, high) {
-    return Math.max(low, Math.min(value, high))
-}
-
 // The interval shown for the handle at x on a track of trackWidth.
 function fireIntervalAt(x, trackWidth, handleWidth) {
     var ratio = (x - S.minX(handleWidth)) / S.usableWidth(trackWidth, handleWidth)
-    return clamp(fireMin + Math.round(ratio * (fireMax - fireMin)), fireMin, fireMax)
+    return C.clamp(fireMin + Math.round(ratio * (fireMax - fireMin)), fireMin, fireMax)
 }
 
 // Where the handle sits for an interval.
 function fireRatioOf(interval) {
-    return (clamp(interval, fireMin, fireMax) - fireMin) / (fireMax - fireMin)
+    return (C.clamp(interval, fireMin, fireMax) - fireMin) / (fireMax - fireMin)
 }
 
 // The combination field: modifier bits, at most two keys and the text built

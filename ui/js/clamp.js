@@ -1,4 +1,4 @@
-// Keeps a dragged window fully inside its scene.
+// Keeping a value, or a dragged window, inside its bounds.
 .pragma library
 
 function clamp(value, low, high) {

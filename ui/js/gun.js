@@ -2,6 +2,8 @@
 // correction, and the rate slider against the firing period.
 .pragma library
 
+.import "clamp.js" as C
+
 // The dot's top runs from 89 to 183 inside the target picture, so that its
 // centre covers the scale from the aim point (93) down to its end (187).
 var dotTop = 89
@@ -11,17 +13,13 @@ var yMax = 64
 var periodMin = 4
 var periodMax = 90
 
-function clamp(value, low, high) {
-    return Math.max(low, Math.min(value, high))
-}
-
 // The Y field while the dot is dragged: 0 at the top, 64 at the bottom.
 function yForDot(position) {
     return Math.floor((position - dotTop) / dotTravel * yMax)
 }
 
 function dotForY(y) {
-    return dotTravel * clamp(Number(y), 0, yMax) / yMax + dotTop
+    return dotTravel * C.clamp(Number(y), 0, yMax) / yMax + dotTop
 }
 
 // The slider's handle (w wide) runs from w/4 to trackWidth - w - w/4; the
@@ -30,12 +28,12 @@ function dotForY(y) {
 function periodForX(x, trackWidth, w) {
     var usable = trackWidth - w - w / 2
     var raw = periodMin + Math.round((x - w / 4 - 0.5) / usable * (periodMax - periodMin))
-    return clamp(raw, periodMin, periodMax)
+    return C.clamp(raw, periodMin, periodMax)
 }
 
 // Where the slider goes for a period, as a share of its travel.
 function ratioForPeriod(period) {
-    return (clamp(Number(period), periodMin, periodMax) - periodMin) / (periodMax - periodMin)
+    return (C.clamp(Number(period), periodMin, periodMax) - periodMin) / (periodMax - periodMin)
 }
 
 function rateText(period) {

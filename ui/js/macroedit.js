@@ -1,6 +1,8 @@
 // Rules of the macro editor's name list and action list.
 .pragma library
 
+.import "macroblock.js" as B
+
 var maxMacros = 100
 // Stored after a one-name list so that it still reads back as a list.
 var sentinel = "loaderzephyr"
@@ -66,8 +68,8 @@ function buttonInsertAt(count, current) {
 }
 
 function pressAndRelease(name, isMouseButton) {
-    return isMouseButton ? [{ type: 3, info: name }, { type: 4, info: name }]
-                         : [{ type: 1, info: name }, { type: 2, info: name }]
+    return isMouseButton ? [{ type: B.mouseDown, info: name }, { type: B.mouseUp, info: name }]
+                         : [{ type: B.keyDown, info: name }, { type: B.keyUp, info: name }]
 }
 
 // What one captured key adds while recording: the pause since the previous
@@ -75,11 +77,11 @@ function pressAndRelease(name, isMouseButton) {
 function recorded(listIsEmpty, withDelay, ticks, isDown, code, name) {
     var out = []
     if (!listIsEmpty && withDelay)
-        out.push({ type: 0, info: String(ticks * 10) })
+        out.push({ type: B.delay, info: String(ticks * 10) })
     if (code < 0xf0)
-        out.push({ type: isDown ? 1 : 2, info: name })
+        out.push({ type: isDown ? B.keyDown : B.keyUp, info: name })
     else
-        out.push({ type: isDown ? 3 : 4, info: name })
+        out.push({ type: isDown ? B.mouseDown : B.mouseUp, info: name })
     return out
 }
 

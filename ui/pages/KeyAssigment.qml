@@ -5,6 +5,7 @@ import "../basic"
 import "../common"
 import "../js/keycodes.js" as K
 import "../js/assign.js" as A
+import "../js/clamp.js" as C
 
 // The key assignment dialog: every kind of function a button can have, in
 // a scrolling column. A choice edits keyCode0..3 and keyString; closing the
@@ -290,7 +291,7 @@ MovableDialog {
     }
 
     function scrollTo(offset) {
-        view.contentY = A.clamp(offset, 0, view.contentHeight - view.height)
+        view.contentY = C.clamp(offset, 0, view.contentHeight - view.height)
     }
 
     ImageButton {
