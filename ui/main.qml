@@ -336,8 +336,6 @@ Item {
         return gunControlMain.periods()
     }
 
-    // A press on the mask ends what the open pages are editing.
-
     function openDialog(dialog, withMask) {
         dialog.centre()
         dialog.visible = true
@@ -350,8 +348,6 @@ Item {
         // The macro editor opens over the assignment dialog; that one keeps the mask.
         mainMask.visible = keyAssigmentMain.visible
     }
-
-    // A press on the mask: the open pages end their edits and close their lists.
 
     // The button matrix and the mouse picture share the selected button.
     function enterButton(index) {
@@ -386,7 +382,6 @@ Item {
         }
     }
 
-    // A press on the mask ends the edits of the open pages.
     // A press on the mask ends edits and closes lists on the open pages.
     function maskPressed() {
         if (macroEditorMain.visible)
