@@ -169,7 +169,6 @@ Item {
                 if (targets[i][1] !== null)
                     targets[i][1](texts)
             }
-            reportRateMain.init(false)
             profileMain.init()
             var number = parseInt(bridge.getGlobalData("mouse/profileNo"))
             profileNo = isNaN(number) ? 0 : number
@@ -178,6 +177,8 @@ Item {
             upItem.profileList.closeMenu()
             console.log("profileNo", profileNo)
             bridge.setCurrentProfile(profileNo)
+            // The active profile's rate, so after the profile is chosen.
+            reportRateMain.init(false)
             macroEditorMain.init()
             gunControlMain.init()
             keyAssigmentMain.init()

@@ -16,9 +16,7 @@ Rectangle {
     color: shell.colorBlack
 
     function init(isSendData) {
-        var index = parseInt(bridge.getData("mouse/reportRate", false))
-        if (isNaN(index) || index < 0 || index >= RR.values.length)
-            index = rateList.currentSelect
+        var index = RR.indexOf(bridge.getData("mouse/reportRate", false))
         rateList.currentSelect = index
         if (isSendData)
             send(index)

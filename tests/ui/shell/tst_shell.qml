@@ -35,9 +35,10 @@ SceneTestCase {
                      "ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
                      "ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
                      "ui_View.getLangStrings", "ui_View.getLangStrings",
-                     "ui_View.getData",
                      "ui_View.getNameList", "ui_View.updataNameList",
                      "ui_View.getGlobalData", "ui_View.setCurrentProfile",
+                     // the report rate, of the active profile
+                     "ui_View.getData",
                      // macro editor, gun editor
                      "ui_View.getNameList",
                      "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGunData",
@@ -65,11 +66,15 @@ SceneTestCase {
         recorder.reset()
         copyInto(recorder.global, globals)
         recorder.global["mouse/profileNo"] = "3"
+        recorder.profiles[0]["mouse/reportRate"] = "2"
+        recorder.profiles[3]["mouse/reportRate"] = "0"
         recorder.answers["ui_View.mouseGetCurrentDPI"] = 2
         loadScene()
         verify(!scene.visible)
         scene.initUI()
         compare(recorder.names(), firstConnectionCalls([]))
+        compare(child("reportRateList").textValue, "125Hz", "the active profile's rate, not profile 0's")
+        compare(recorder.callsTo("ui_View.mouseSetReportRate"), [])
         compare(recorder.callsTo("ui_View.getLangStrings").map(function (args) { return args.join(":") }),
                 ["main:English", "keyMatrix:English", "keyAssigment:English", "dpiSetting:English",
                  "lightControl:English", "macroEditor:English", "systemSetting:English", "gunControl:English",
@@ -161,6 +166,28 @@ SceneTestCase {
         child("reportRateMain").init(false)
         compare(recorder.callsTo("ui_View.mouseSetReportRate").length, 1)
         compare(child("reportRateList").currentSelect, data.index)
+    }
+
+    // Any other stored index (or none, as in an imported profile) is 1000 Hz,
+    // whatever the box showed before.
+    function test_reportRateOutsideTheListIs1000Hz_data() {
+        return [
+            { tag: "7", stored: "7" }, { tag: "-1", stored: "-1" },
+            { tag: "missing", stored: undefined }, { tag: "not a number", stored: "fast" }
+        ]
+    }
+
+    function test_reportRateOutsideTheListIs1000Hz(data) {
+        recorder.profile()["mouse/reportRate"] = "0"
+        child("reportRateMain").init(false)
+        compare(child("reportRateList").textValue, "125Hz")
+        if (data.stored === undefined)
+            delete recorder.profile()["mouse/reportRate"]
+        else
+            recorder.profile()["mouse/reportRate"] = data.stored
+        child("reportRateMain").init(true)
+        compare(recorder.callsTo("ui_View.mouseSetReportRate"), [[1]])
+        compare(child("reportRateList").textValue, "1000Hz")
     }
 
     function test_mainFocusClosesTheLists() {
