@@ -49,13 +49,15 @@ function combinationCodes(combination) {
 }
 
 // Closing the dialog changes the slot when a byte differs, or when the slot
-// runs a macro whose stored name is not the one chosen in the macro list.
+// runs a macro and another one is chosen in the macro list. A stored name
+// the list does not hold (an imported profile, a deleted file) shows no
+// choice, which is no change.
 function slotChanged(slotCodes, editedCodes, storedMacroName, chosenMacroName) {
     for (var i = 0; i < 4; ++i) {
         if (slotCodes[i] !== editedCodes[i])
             return true
     }
-    return storedMacroName !== null && storedMacroName !== chosenMacroName
+    return storedMacroName !== null && chosenMacroName !== "" && storedMacroName !== chosenMacroName
 }
 
 // The index of the fixed choice whose bytes equal the definition, or -1.

@@ -138,6 +138,7 @@ MovableDialog {
             endless.isSelect = keyCode3 === 0
         }
         comboText = keyCode0 === 2 && keyString !== "" ? keyString : keyAssigmentLang[10]
+        combination = A.emptyCombination()
         if (keyCode0 === 4) {
             macroMode = Math.min(Math.max(keyCode1, 0), 2)
             macroDrop.selectName(matrix.macroNameOf(slotIndex))
@@ -194,19 +195,25 @@ MovableDialog {
         comboText = ""
     }
 
+    // Only keys typed since the field was clicked are taken; without them the
+    // definition stays as it is, whatever the field shows.
     function confirmCombination() {
         isComboInput = false
-        if (comboText === "") {
-            comboText = keyAssigmentLang[10]
+        if (combination.text === "") {
+            if (comboText === "")
+                comboText = keyAssigmentLang[10]
             return
         }
         setCodes(A.combinationCodes(combination))
-        keyString = comboText
+        keyString = combination.text
+        comboText = combination.text
+        combination = A.emptyCombination()
     }
 
     function cancelCombination() {
         isComboInput = false
         comboText = keyAssigmentLang[10]
+        combination = A.emptyCombination()
     }
 
     function chooseMacro(index) {

@@ -101,7 +101,13 @@ MovableDialog {
     // Loads a macro from the library, encodes it and sends it as macro
     // number index + 1.
     function sendMacro(index, macroName) {
-        var loaded = MB.parseLoaded(bridge.loadMacroIni(macroName))
+        var stored = bridge.loadMacroIni(macroName)
+        // Without its file the block would be all zeros over the mouse's macro.
+        if (stored.length === 0) {
+            console.log("Macro not sent:", macroName, "has no macro file")
+            return
+        }
+        var loaded = MB.parseLoaded(stored)
         bridge.mouseSendMacroData(MB.block(loaded.actions, loaded.repeat, codeOf), index)
     }
 

@@ -194,6 +194,49 @@ ButtonScene {
         compare(sends(), [])
     }
 
+    // The confirm mark takes only keys typed since the field was clicked; with
+    // nothing new it leaves the slot as stored.
+    function test_confirmWithoutNewInputKeepsTheSlot_data() {
+        return [
+            { tag: "first dialog of the run", typedBefore: false, steps: [] },
+            { tag: "after a combination typed for another button", typedBefore: true, steps: [] },
+            { tag: "the field clicked, nothing typed", typedBefore: true, steps: ["comboField"] },
+            { tag: "typed, then cancelled", typedBefore: false, steps: ["comboField", "A", "comboCancel"] }
+        ]
+    }
+
+    function test_confirmWithoutNewInputKeepsTheSlot(data) {
+        begin({ 4: [2, 0x05, 0x04, 0x00] })
+        if (data.typedBefore) {
+            openSlot(1)
+            clickInDialog("comboField")
+            scene.detectKeyboard(true, 0xe0)
+            scene.detectKeyboard(true, 0x04)
+            clickInDialog("comboConfirm")
+            closeDialog()
+            compare(codesOf(1), [0x02, 0x01, 0x04, 0x00])
+            matrix.isSave = false
+            recorder.clearLog()
+        }
+        var text = matrix.modKeys.get(4).keyText
+        openSlot(4)
+        compare(dialog.comboText, text)
+        for (var i = 0; i < data.steps.length; ++i) {
+            if (data.steps[i] === "A")
+                scene.detectKeyboard(true, 0x04)
+            else
+                clickInDialog(data.steps[i])
+        }
+        clickInDialog("comboConfirm")
+        compare(dialogCodes(), [0x02, 0x05, 0x04, 0x00])
+        compare(dialog.keyString, text)
+        closeDialog()
+        compare(codesOf(4), [0x02, 0x05, 0x04, 0x00])
+        compare(matrix.modKeys.get(4).keyText, text)
+        verify(!matrix.isSave)
+        compare(sends(), [])
+    }
+
     function test_fireKey() {
         openSlot(5)
         clickInDialog("fireField")
@@ -293,6 +336,31 @@ ButtonScene {
         compare(sent[0].slice(0, 8), data.name === "Macro_0" ? [0, 2, 5, 5, 0x81, 5, 0, 0]
                                                              : [0, 1, 1, 4, 0x81, 4, 0, 0])
         compare(recorder.callsTo("ui_View.setData"), [["mouseMacroKey/3", data.name]])
+    }
+
+    // A stored macro name the list does not hold (an imported profile, a
+    // deleted file): no change sends nothing, and a missing file never goes
+    // to the mouse as a block of zeros.
+    function test_macroNotInTheList_data() {
+        return [
+            { tag: "closed unchanged", mode: -1, codes: [4, 0, 3, 0], isSave: false },
+            { tag: "repeat mode changed", mode: 1, codes: [4, 1, 3, 0], isSave: true }
+        ]
+    }
+
+    function test_macroNotInTheList(data) {
+        begin({ 3: [4, 0, 3, 0] }, {}, { 3: "Gone" }, ["Macro_0"])
+        openSlot(3)
+        compare(child("macroList", dialog).currentSelect, -1)
+        if (data.mode >= 0)
+            clickInDialog("macroMode" + data.mode)
+        closeDialog()
+        compare(codesOf(3), data.codes)
+        compare(matrix.isSave, data.isSave)
+        compare(recorder.callsTo("ui_View.mouseSendMacroData"), [])
+        compare(recorder.profile()["mouseMacroKey/3"], "Gone")
+        editor.sendMacro(3, "Gone")
+        compare(recorder.callsTo("ui_View.mouseSendMacroData"), [])
     }
 
     function test_deletedMacroRestoresItsButtons() {
