@@ -238,7 +238,8 @@ Item {
         reportRateMain.reportList.closeMenu()
         dpiSettingMain.dpiSegment.closeMenu()
         upItem.profileList.closeMenu()
-        lightControlMain.lightModel.closeMenu()
+        // Also ends a colour value being typed, so Save takes it.
+        lightControlMain.lightControlFocus()
     }
 
     function controlUIEnable(isEnable) {

@@ -154,11 +154,14 @@ MovableDialog {
         setGunValue("gunTimes", value)
     }
 
+    // A value still being typed belongs to the gun shown so far.
     function chooseMode(mode) {
+        gunControlFocus()
         loadGunData(selection(mode))
     }
 
     function chooseGun(index) {
+        gunControlFocus()
         setSelection(modes.currentSelect, index)
         storeSelections()
         isSave = true

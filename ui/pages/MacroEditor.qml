@@ -232,11 +232,14 @@ MovableDialog {
         autoSave()
     }
 
+    // Ends every edit in progress, the count being typed included, before the
+    // editor shows or saves something else.
     function endEdits() {
         if (editingName >= 0)
             finishNameEdit(nameEditText)
         if (editingDelay >= 0)
             finishDelayEdit(delayEditText)
+        timesInput.closeFocus()
     }
 
     // What is typed in the row being edited (the edit fields live in the rows).

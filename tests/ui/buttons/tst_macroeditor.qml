@@ -424,6 +424,29 @@ ButtonScene {
         compare(recorder.callsTo("ui_View.saveMacroIni"), [["Macro_0", ["1,A", "2,A"], 0]])
     }
 
+    // A count still being typed is saved to its own macro before the editor
+    // shows another one or closes.
+    function test_typedTimesSurvivesTheNextAction_data() {
+        return [
+            { tag: "another macro chosen", act: "macroName1" },
+            { tag: "New", act: "macroNew" },
+            { tag: "closed", act: "dialogClose" }
+        ]
+    }
+
+    function test_typedTimesSurvivesTheNextAction(data) {
+        editor.selectMacro(0)
+        recorder.clearLog()
+        var times = child("macroTimes", editor)
+        mouseClick(times)
+        verify(times.txtInput.activeFocus)
+        times.txtInput.selectAll()
+        keyClick(Qt.Key_7)
+        mouseClick(child(data.act, editor))
+        compare(recorder.callsTo("ui_View.saveMacroIni")[0], ["Macro_0", ["1,A", "2,A"], 7])
+        compare(library["Macro_0"], ["1,A", "2,A", "7"])
+    }
+
     function test_maskPressEndsEditsAndMenus() {
         mouseClick(child("macroName0", editor), 40, 13, Qt.RightButton)
         verify(child("nameMenu", editor).visible)

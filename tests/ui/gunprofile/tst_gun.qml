@@ -239,6 +239,36 @@ SceneTestCase {
         compare(recorder.callsTo("ui_View.mouseSendGundata")[0], [1, [0, 0, 12]])
     }
 
+    // A value still being typed is stored on the gun it was typed for before
+    // the page shows another gun.
+    function test_typedValueSurvivesAnotherChoice_data() {
+        return [
+            { tag: "Y, then another gun", field: "gunYField", act: "gun", saved: ["M416", "L-Click", "9", "0", "42", "0"] },
+            { tag: "Y, then another mode", field: "gunYField", act: "mode", saved: ["M416", "L-Click", "9", "0", "42", "0"] },
+            { tag: "Times, then another gun", field: "gunTimesField", act: "gun",
+              saved: ["M416", "L-Click", "9", "0", "5", "42"] },
+            { tag: "Times, then another mode", field: "gunTimesField", act: "mode",
+              saved: ["M416", "L-Click", "9", "0", "5", "42"] }
+        ]
+    }
+
+    function test_typedValueSurvivesAnotherChoice(data) {
+        openPage()
+        mouseClick(child(data.field))
+        keyClick(Qt.Key_A, Qt.ControlModifier)
+        keyClick(Qt.Key_4)
+        keyClick(Qt.Key_2)
+        if (data.act === "gun")
+            mouseClick(child("gunRow4", gun))
+        else
+            chooseMode(2)
+        compare(recorder.callsTo("ui_View.mouseSaveGundata")[0], [0, data.saved])
+        compare(gun.gunNumberModel.get(0)[data.field === "gunYField" ? "gunY" : "gunTimes"], "42")
+        var shown = data.act === "gun" ? 4 : 2
+        compare(gun.shownGun, shown)
+        compare(child(data.field).input.textValue, data.field === "gunYField" ? records[shown][4] : records[shown][5])
+    }
+
     function test_resetData() {
         gun.selectGun1 = 5
         gun.selectGun2 = 4

@@ -411,6 +411,22 @@ SceneTestCase {
         verify(!input.txtInput.activeFocus)
     }
 
+    // Save first ends a colour value still being typed, as leaving the field would.
+    function test_saveTakesTheTypedColour() {
+        var red = child("lightRed", light)
+        mouseClick(red)
+        red.txtInput.selectAll()
+        keyClick(Qt.Key_Backspace)
+        keyClick(Qt.Key_1)
+        keyClick(Qt.Key_7)
+        verify(red.txtInput.activeFocus)
+        mouseClick(child("saveButton"))
+        verify(!red.txtInput.activeFocus)
+        compare(recorder.callsTo("ui_View.setDataList")[1][1].slice(0, 3), [17, 255, 0])
+        compare(recorder.callsTo("ui_View.mouseSetRGBColor")[0][1].slice(0, 3), [17, 255, 0])
+        verify(!light.isSave)
+    }
+
     function test_saveOrderWithTheDpiPage() {
         child("dpiSettingMain").isSave = true
         light.isSave = true
