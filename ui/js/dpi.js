@@ -21,8 +21,10 @@ function valueAt(position, minDPI, maxDPI, dpiBase) {
 }
 
 // Where a stored value puts its slider, as a share of the slider's travel.
+// The handle cannot stand outside the travel, so a value outside the
+// sensor's range shows (and is saved) as the nearest end of it.
 function ratioOf(value, minDPI, maxDPI) {
-    return (value - minDPI) / (maxDPI - minDPI)
+    return Math.min(Math.max((value - minDPI) / (maxDPI - minDPI), 0), 1)
 }
 
 // Column placement of the upright sliders for 1..8 visible stages: column y,

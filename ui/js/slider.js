@@ -39,6 +39,7 @@ function indexX(index, trackWidth, w, segment) {
     return stepWidth(trackWidth, w, segment) * index + minX(w)
 }
 
+// The product is truncated toward zero, as a C int() would.
 function ratioX(ratio, trackWidth, w) {
-    return Math.floor(usableWidth(trackWidth, w) * ratio) + minX(w) + 1
+    return Math.trunc(usableWidth(trackWidth, w) * ratio) + minX(w) + 1
 }

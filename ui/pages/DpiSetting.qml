@@ -60,9 +60,11 @@ Rectangle {
         if (dpiCount > 8)
             return
         if (!isRecovery) {
+            // The list offers this profile's own number of stages.
+            segmentModel.clear()
+            for (var n = 1; n <= dpiCount; ++n)
+                segmentModel.append({ textValue: String(n) })
             segmentList.currentSelect = currentDpiCount - 1
-            while (segmentModel.count > dpiCount && segmentModel.count > 0)
-                segmentModel.remove(segmentModel.count - 1)
             segmentList.closeMenu()
         }
         var usable = D.isUsable(minDPI, maxDPI, dpiBase)

@@ -78,13 +78,46 @@ SceneTestCase {
         compare(recorder.callsTo("ui_View.setData").pop(), ["mouse/currentDpiCount", 4])
     }
 
-    function test_countListOnlyShrinks() {
-        recorder.profile()["mouse/dpiCount"] = "6"
+    // Each profile's own stage count: the list grows back as well as shrinking.
+    function test_countListFollowsTheProfile() {
+        var counts = [6, 8, 3]
+        for (var i = 0; i < counts.length; ++i) {
+            recorder.profile()["mouse/dpiCount"] = String(counts[i])
+            recorder.profile()["mouse/currentDpiCount"] = "2"
+            dpi.init(true, false)
+            compare(dpi.dpiSegment.count, counts[i])
+            var shown = []
+            for (var k = 0; k < dpi.dpiSegment.count; ++k)
+                shown.push(dpi.dpiSegment.mdItems.get(k).textValue)
+            compare(shown, ["1", "2", "3", "4", "5", "6", "7", "8"].slice(0, counts[i]))
+            compare(dpi.dpiSegment.textValue, "2")
+        }
+    }
+
+    // A stored value outside the sensor's range shows, stores and sends the
+    // nearest end of it, as the slider can only stand inside its travel.
+    function test_storedValueOutsideTheRange() {
+        recorder.profile()["mouse/dpiValueArray"] = ["150", "100", "0", "-400", "199", "7000", "6000", "200"]
         dpi.init(false, false)
-        recorder.profile()["mouse/dpiCount"] = "8"
-        dpi.init(true, false)
-        compare(dpi.dpiCount, 8)
-        compare(dpi.dpiSegment.count, 6)
+        compare(texts(), [200, 200, 200, 200, 200, 6000, 6000, 200])
+        dpi.saveData(true)
+        compare(recorder.callsTo("ui_View.mouseSetDpi").pop(), [4, "3360", [200, 200, 200, 200, 200, 6000, 6000, 200]])
+    }
+
+    // The handle's place for a share of the travel: usable width 158, the
+    // product truncated toward zero, then w/4 + 1 (= 4) added.
+    function test_ratioPlacesTheHandle_data() {
+        return [
+            { tag: "0", ratio: 0, x: 4 },
+            { tag: "1", ratio: 1, x: 162 },
+            { tag: "half", ratio: 0.5, x: 83 },
+            { tag: "1.5 steps below", ratio: -1.5 / 158, x: 3 },
+            { tag: "0.5 steps below", ratio: -0.5 / 158, x: 4 }
+        ]
+    }
+
+    function test_ratioPlacesTheHandle(data) {
+        compare(S.ratioX(data.ratio, 176, 12), data.x)
     }
 
     function test_nineOrMoreLeavesTheSliders() {
