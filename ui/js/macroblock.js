@@ -40,12 +40,17 @@ function parseLoaded(list) {
     return { actions: actions, repeat: isNaN(repeat) ? 0 : repeat }
 }
 
-// The timing byte of a pause of t units (t < 127) after an event. A
-// fractional t is rounded, or truncated for a release; a pause that comes
-// out as 0 would announce a long-pause extension that never follows, so the
-// shortest pause, 1, is written instead.
+// A pause of t units as a timing byte holds it: a fractional t is rounded,
+// or truncated for a release.
+function shortUnits(t, release) {
+    return release ? Math.floor(t) : Math.round(t)
+}
+
+// The timing byte of a pause of t units (shortUnits below 127) after an
+// event. A pause that comes out as 0 would announce a long-pause extension
+// that never follows, so the shortest pause, 1, is written instead.
 function shortTiming(t, release) {
-    var units = release ? Math.floor(t) : Math.round(t)
+    var units = shortUnits(t, release)
     return (units === 0 ? 1 : units) | (release ? 0x80 : 0)
 }
 
@@ -53,7 +58,8 @@ function shortTiming(t, release) {
 // then, for a long pause, the extension that follows the event's pair: the
 // unit pair and the count pair.
 function closing(t, release) {
-    if (t < 127)
+    // 127 would not fit bits 0-6 beside the 1..126 the byte can hold.
+    if (shortUnits(t, release) < 127)
         return [shortTiming(t, release)]
     var out = [release ? 0x80 : 0x00]
     var count
