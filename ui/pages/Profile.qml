@@ -20,8 +20,10 @@ MovableDialog {
     property alias profileDataModel0: rows
     // The row the context menu and the list's highlight refer to.
     property int currentRow: 0
-    // The row whose name is being edited, or -1.
+    // The row whose name is being edited, or -1, and the text the editor got:
+    // a longer stored name is cut to the field's 32 characters.
     property int editingRow: -1
+    property string editorShown: ""
     readonly property alias contextMenu: menu
     readonly property alias nameEditor: editor
 
@@ -142,18 +144,20 @@ MovableDialog {
         currentRow = row
         editingRow = row
         editor.text = rows.get(row).textValue
+        editorShown = editor.text
         editor.selectAll()
         editor.forceActiveFocus()
     }
 
-    // Takes the edited name unless another row already has it.
+    // Takes the edited name unless another row already has it; an edit that
+    // left the text as it was shown keeps the stored name, whatever its length.
     function endRename() {
         if (editingRow < 0)
             return
         var row = editingRow
         editingRow = -1
         editor.focus = false
-        if (P.acceptsName(rowList(), editor.text)) {
+        if (editor.text !== editorShown && P.acceptsName(rowList(), editor.text)) {
             rows.setProperty(row, "textValue", editor.text)
             storeList()
         }

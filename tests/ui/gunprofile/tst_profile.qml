@@ -206,6 +206,31 @@ SceneTestCase {
         compare(titleList().count, 3)
     }
 
+    // A stored name longer than the field takes survives an edit nobody typed into.
+    function test_longNameSurvivesAnUntypedEdit_data() {
+        return [
+            { tag: "Return", key: Qt.Key_Return },
+            { tag: "Escape", key: Qt.Key_Escape },
+            { tag: "a click elsewhere", key: 0 }
+        ]
+    }
+
+    function test_longNameSurvivesAnUntypedEdit(data) {
+        var name = "Forty characters make this profile name."
+        start(["x0", name + "1"])
+        openPage()
+        waitForRendering(page)
+        mouseDoubleClickSequence(child("profileRow1", page))
+        verify(page.nameEditor.activeFocus)
+        if (data.key !== 0)
+            keyClick(data.key)
+        else
+            mouseClick(page, 300, 250)
+        compare(page.editingRow, -1)
+        compare(rows(), ["Standard0", name + "1"])
+        compare(recorder.callsTo("ui_View.updataNameList"), [])
+    }
+
     function test_renameEndsWithAClickElsewhere() {
         start(["x0", "a1"])
         openPage()
