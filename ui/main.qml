@@ -320,6 +320,9 @@ Item {
         bridge.mouseSetCurrentDPI(2)
         setCurrentStage(1)
         gunControlMain.resetData()
+        // The key matrix above went out with the old periods.
+        if (isGun)
+            sendKeyMatrix()
         controlUIEnable(true)
     }
 

@@ -294,11 +294,14 @@ SceneTestCase {
                                    "ui_View.mouseSaveGundata", "ui_View.mouseSendGundata",
                                    "ui_View.mouseSaveGundata", "ui_View.mouseSendGundata",
                                    "ui_View.mouseSaveGundata", "ui_View.mouseSendGundata",
+                                   "ui_View.mouseSetKeyMatrix",
                                    "ui_View.setEnabled"]))
         compare(recorder.callsTo("ui_View.resetProfile"), [[0]])
         compare(recorder.callsTo("ui_View.mouseSwitchKeyMatrix"), [[1]])
         compare(recorder.callsTo("ui_View.mouseSetCurrentDPI"), [[2]])
         compare(recorder.callsTo("ui_View.mouseSendGundata").map(function (args) { return args[0] }), [1, 2, 3])
+        compare(recorder.callsTo("ui_View.mouseSetKeyMatrix").pop()[2], [9, 9, 9],
+                "the last key matrix carries the reset guns' periods")
         compare(dpi.currentDPI, 1)
         verify(!dpi.isSave)
         verify(!child("keyMatrixMain").isSave)
