@@ -730,6 +730,8 @@ Item {
         id: versionWnd
         objectName: "versionWnd"
         theme: mainIten
+        // Above the dialog pages, the macro editor's z included.
+        z: 1
         width: 400
         height: 240
         titleHeight: 30
@@ -774,6 +776,8 @@ Item {
         id: factorysure
         objectName: "factorysure"
         theme: mainIten
+        // Above the version window as well.
+        z: 1
         width: 427
         height: 102
         titleHeight: 30

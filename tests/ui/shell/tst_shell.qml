@@ -240,6 +240,19 @@ SceneTestCase {
         compare(recorder.names("ui_Ctl"), [], "the window itself stays put")
     }
 
+    // The version window stays above a macro editor opened after it.
+    function test_versionWindowOverTheMacroEditor() {
+        mouseClick(child("titleButton2"))
+        var version = child("versionWnd")
+        verify(version.visible)
+        mouseClick(child("macroEditorRow"))
+        verify(child("macroEditorMain").visible)
+        // Its close mark lies over the editor; the click reaches it only from above.
+        mouseClick(child("dialogClose", version))
+        verify(!version.visible)
+        verify(child("macroEditorMain").visible)
+    }
+
     function test_versionWindowShowsTheBuildVersion() {
         var texts = []
         var column = child("versionWnd")
