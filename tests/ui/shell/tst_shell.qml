@@ -240,11 +240,15 @@ SceneTestCase {
         compare(recorder.names("ui_Ctl"), [], "the window itself stays put")
     }
 
-    // The version window stays above a macro editor opened after it.
+    // The version window stays above a macro editor opened after it, and
+    // below the reset question.
     function test_versionWindowOverTheMacroEditor() {
         mouseClick(child("titleButton2"))
         var version = child("versionWnd")
         verify(version.visible)
+        mouseClick(child("resetButton"))
+        mouseClick(child("factoryCancel"))
+        verify(!child("factorysure").visible, "the question's buttons lie over the version window")
         mouseClick(child("macroEditorRow"))
         verify(child("macroEditorMain").visible)
         // Its close mark lies over the editor; the click reaches it only from above.
