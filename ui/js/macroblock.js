@@ -40,8 +40,8 @@ function parseLoaded(list) {
     return { actions: actions, repeat: isNaN(repeat) ? 0 : repeat }
 }
 
-// A pause of t units as a timing byte holds it: a fractional t is rounded,
-// or truncated for a release.
+// The whole units a timing byte would hold for a pause of t units: a
+// fractional t is rounded, or truncated for a release.
 function shortUnits(t, release) {
     return release ? Math.floor(t) : Math.round(t)
 }
@@ -58,7 +58,7 @@ function shortTiming(t, release) {
 // then, for a long pause, the extension that follows the event's pair: the
 // unit pair and the count pair.
 function closing(t, release) {
-    // 127 would not fit bits 0-6 beside the 1..126 the byte can hold.
+    // The byte holds 1..126; a pause that comes out as 127 takes the long form.
     if (shortUnits(t, release) < 127)
         return [shortTiming(t, release)]
     var out = [release ? 0x80 : 0x00]
