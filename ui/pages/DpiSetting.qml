@@ -132,6 +132,8 @@ Rectangle {
 
     ImageButton {
         objectName: "dpiReset"
+        theme: page.shell
+        name: page.shell.actionName("reset")
         anchors.right: parent.right
         anchors.rightMargin: 8
         y: 12
@@ -161,6 +163,10 @@ Rectangle {
                 theme: page.shell
                 width: 176
                 visible: index < page.shownStages
+                name: page.dpiSettingLang[0] + " " + (index + 1)
+                value: Number(dpiValue)
+                minimumValue: page.minDPI
+                maximumValue: page.maxDPI
                 colorS: index === page.currentDPI ? page.shell.colorOrange : page.shell.colorBlue
                 onValueChange: function (tmpValue) { page.dpiValueProc(stage.index, tmpValue, false) }
                 onValueChangeDelay: function (tmpValue) { page.dpiValueProc(stage.index, tmpValue, true) }
@@ -197,6 +203,7 @@ Rectangle {
     DropDownList {
         id: segmentList
         objectName: "dpiSegment"
+        name: page.shell.actionName("stages")
         theme: page.shell
         x: page.width - width - 32
         y: 8

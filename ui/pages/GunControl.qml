@@ -4,6 +4,7 @@ import QtQml.Models
 import "../basic"
 import "../common"
 import "../js/gun.js" as G
+import "../js/keyaction.js" as KA
 
 // The gun editor: which of the six guns serves gun modes 1, 2 and 3, and
 // each gun's vertical correction, firing period and shot count. Every edit
@@ -202,6 +203,7 @@ MovableDialog {
         id: field
         property alias input: box
         property alias maxValue: box.maxValue
+        property alias name: box.name
         signal ended()
         width: 56
         height: 24
@@ -243,9 +245,23 @@ MovableDialog {
                     width: 248
                     height: 58
                     color: index === page.shownGun || rowArea.containsMouse ? page.shell.colorOrange : "transparent"
+                    activeFocusOnTab: true
+                    Accessible.role: Accessible.ListItem
+                    Accessible.name: gunName
+                    Accessible.selectable: true
+                    Accessible.selected: index === page.shownGun
+                    Accessible.focusable: true
+                    Accessible.onPressAction: page.chooseGun(gunRow.index)
+                    Keys.onPressed: function (event) {
+                        if (KA.activates(event)) {
+                            event.accepted = true
+                            page.chooseGun(gunRow.index)
+                        }
+                    }
                     Image {
                         anchors.centerIn: parent
                         anchors.verticalCenterOffset: -4
+                        Accessible.ignored: true
                         source: gunRow.gunImage
                     }
                     Text {
@@ -263,6 +279,7 @@ MovableDialog {
                         hoverEnabled: true
                         onClicked: page.chooseGun(gunRow.index)
                     }
+                    FocusRing { theme: page.shell }
                 }
             }
         }
@@ -278,6 +295,7 @@ MovableDialog {
         id: modes
         objectName: "gunModeList"
         theme: page.shell
+        name: page.gunControlLang[2]
         x: 496
         y: 8
         width: 120
@@ -305,6 +323,7 @@ MovableDialog {
         width: 200
         height: 200
         source: page.shell.sourceGunTarget
+        Accessible.ignored: true
 
         Rectangle {
             id: dot
@@ -316,6 +335,10 @@ MovableDialog {
             radius: 4
             color: "#ff2a2a"
             border.color: "#ffd0d0"
+            // Dragged with the pointer; the Y box gives the keyboard's way.
+            Accessible.role: Accessible.Slider
+            Accessible.name: page.gunControlLang[3]
+            Accessible.description: yField.input.textValue
             onYChanged: {
                 if (dotArea.drag.active)
                     yField.input.textValue = String(G.yForDot(y))
@@ -347,6 +370,7 @@ MovableDialog {
     Field {
         id: xField
         objectName: "gunXField"
+        name: page.gunControlLang[4]
         x: 560
         y: 136
         enabled: false
@@ -363,6 +387,7 @@ MovableDialog {
     Field {
         id: yField
         objectName: "gunYField"
+        name: page.gunControlLang[5]
         x: 560
         y: 172
         maxValue: 64
@@ -386,6 +411,7 @@ MovableDialog {
         id: rate
         objectName: "gunRate"
         theme: page.shell
+        name: page.gunControlLang[7]
         x: 376
         y: 322
         width: 180
@@ -411,6 +437,7 @@ MovableDialog {
     Field {
         id: timesField
         objectName: "gunTimesField"
+        name: page.gunControlLang[8]
         x: 376
         y: 362
         maxValue: 255

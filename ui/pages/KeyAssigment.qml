@@ -6,6 +6,7 @@ import "../common"
 import "../js/keycodes.js" as K
 import "../js/assign.js" as A
 import "../js/clamp.js" as C
+import "../js/keyaction.js" as KA
 
 // The key assignment dialog: every kind of function a button can have, in
 // a scrolling column. A choice edits keyCode0..3 and keyString; closing the
@@ -296,6 +297,8 @@ MovableDialog {
 
     ImageButton {
         objectName: "keyRestore"
+        theme: page.shell
+        name: page.shell.actionName("restore")
         parent: page.titleBar
         anchors.right: parent.right
         anchors.rightMargin: 48
@@ -340,11 +343,24 @@ MovableDialog {
     component CaptureField: Rectangle {
         id: field
         property string text
+        property string name
         property bool waiting: false
         signal clicked()
         width: 120
         height: 24
         color: page.shell.colorGray0
+        activeFocusOnTab: true
+        Accessible.role: Accessible.Button
+        Accessible.name: name
+        Accessible.description: text
+        Accessible.focusable: true
+        Accessible.onPressAction: clicked()
+        Keys.onPressed: function (event) {
+            if (KA.activates(event)) {
+                event.accepted = true
+                field.clicked()
+            }
+        }
         border.color: waiting || fieldArea.containsMouse ? page.shell.colorOrange : page.shell.colorGray1
         Text {
             anchors.centerIn: parent
@@ -362,6 +378,7 @@ MovableDialog {
             hoverEnabled: true
             onClicked: field.clicked()
         }
+        FocusRing { theme: page.shell }
     }
 
     // A radio button that shows whether its fixed choice is the definition.
@@ -381,8 +398,10 @@ MovableDialog {
     component ChoiceGrid: DropDownGrid {
         id: grid
         property var list
+        property string heading
         theme: page.shell
         width: 120
+        name: grid.heading
         onIsDropChanged: {
             if (grid.isDrop)
                 page.reveal(grid, grid.panelHeight)
@@ -446,6 +465,7 @@ MovableDialog {
                     Label { text: page.keyAssigmentLang[9] }
                     CaptureField {
                         objectName: "fireField"
+                        name: page.keyAssigmentLang[9]
                         text: page.fireText
                         waiting: page.isFireInput
                         onClicked: page.startFireInput()
@@ -458,6 +478,7 @@ MovableDialog {
                         id: rateDrop
                         objectName: "fireRate"
                         theme: page.shell
+                        name: page.keyAssigmentLang[11]
                         width: 120
                         textValue: page.fireIntervalText
                         onIsDropChanged: {
@@ -488,6 +509,7 @@ MovableDialog {
                             id: timesInput
                             objectName: "fireTimes"
                             theme: page.shell
+                            name: page.keyAssigmentLang[12]
                             anchors.centerIn: parent
                             maxValue: 255
                             onEndInputSignal: {
@@ -525,6 +547,7 @@ MovableDialog {
                     spacing: 12
                     CaptureField {
                         objectName: "comboField"
+                        name: page.keyAssigmentLang[14]
                         width: 248
                         text: page.comboText
                         waiting: page.isComboInput
@@ -532,6 +555,8 @@ MovableDialog {
                     }
                     ImageButton {
                         objectName: "comboConfirm"
+                        theme: page.shell
+                        name: page.shell.actionName("ok")
                         anchors.verticalCenter: parent.verticalCenter
                         normalSource: page.shell.sourceOkBtn
                         hoverSource: page.shell.sourceOkBtnH
@@ -539,6 +564,8 @@ MovableDialog {
                     }
                     ImageButton {
                         objectName: "comboCancel"
+                        theme: page.shell
+                        name: page.shell.actionName("cancel")
                         anchors.verticalCenter: parent.verticalCenter
                         normalSource: page.shell.sourceCancelBtn
                         hoverSource: page.shell.sourceCancelBtnH
@@ -555,6 +582,7 @@ MovableDialog {
                 ChoiceGrid {
                     id: mediaGrid
                     objectName: "mediaGrid"
+                    heading: page.keyAssigmentLang[15]
                     list: K.choices.media
                     currentSelect: -1
                     mdItems: ListModel { id: mediaModel }
@@ -573,6 +601,7 @@ MovableDialog {
                         id: macroDrop
                         objectName: "macroList"
                         theme: page.shell
+                        name: page.keyAssigmentLang[16]
                         width: 160
                         currentSelect: -1
                         mdItems: ListModel { id: macroModel }
@@ -665,6 +694,7 @@ MovableDialog {
                 ChoiceGrid {
                     id: windowsGrid
                     objectName: "windowsGrid"
+                    heading: page.keyAssigmentLang[25]
                     list: K.choices.windows
                     currentSelect: -1
                     mdItems: ListModel { id: windowsModel }
@@ -679,6 +709,7 @@ MovableDialog {
                 ChoiceGrid {
                     id: shortcutGrid
                     objectName: "shortcutGrid"
+                    heading: page.keyAssigmentLang[26]
                     list: K.choices.shortcut
                     currentSelect: -1
                     mdItems: ListModel { id: shortcutModel }
