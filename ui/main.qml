@@ -259,11 +259,15 @@ Item {
     // come up; a release before the first press is that key's.
     property bool skipStartingRelease: false
     onCapturingChanged: {
-        skipStartingRelease = false
-        if (capturing && keyboardFocused()) {
-            captureReturn = Window.activeFocusItem
-            skipStartingRelease = true
+        if (capturing) {
+            captureReturn = keyboardFocused() ? Window.activeFocusItem : null
+            skipStartingRelease = captureReturn !== null
             captureSink.forceActiveFocus()
+        } else {
+            skipStartingRelease = false
+            // Started with the pointer: nothing to wait for.
+            if (captureReturn === null && captureSink.activeFocus)
+                mainIten.forceActiveFocus()
         }
     }
 

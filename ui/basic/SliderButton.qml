@@ -47,7 +47,7 @@ Item {
         }
     }
 
-    // One step from the keyboard: the page hears it as a finished drag.
+    // Steps from the keyboard: the page hears them as a finished drag.
     function stepBy(direction) {
         glide.stop()
         btnClick()

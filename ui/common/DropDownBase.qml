@@ -93,7 +93,8 @@ Item {
             return true
         }
         var direction = KA.step(event)
-        if (direction === 0)
+        // Page Up and Page Down move only an opened slider.
+        if (direction === 0 || (Math.abs(direction) > 1 && (!isDrop || keyEntries > 0)))
             return false
         if (!isDrop) {
             openFromKeys()

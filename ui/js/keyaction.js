@@ -11,10 +11,15 @@ function activates(event) {
     return event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter
 }
 
-// -1, +1 or 0: the arrows step a value down or up (Left and Down lower it).
+// Steps, or 0: the arrows step a value down or up (Left and Down lower it),
+// Page Down and Page Up ten steps.
 function step(event) {
     if (event.modifiers & (Qt.ControlModifier | Qt.AltModifier))
         return 0
+    if (event.key === Qt.Key_PageDown)
+        return -10
+    if (event.key === Qt.Key_PageUp)
+        return 10
     if (event.key === Qt.Key_Left || event.key === Qt.Key_Down)
         return -1
     if (event.key === Qt.Key_Right || event.key === Qt.Key_Up)

@@ -167,6 +167,8 @@ Rectangle {
                 value: Number(dpiValue)
                 minimumValue: page.minDPI
                 maximumValue: page.maxDPI
+                // One pixel, the finest a drag can do: about one DPI step.
+                keyStep: 1
                 colorS: index === page.currentDPI ? page.shell.colorOrange : page.shell.colorBlue
                 onValueChange: function (tmpValue) { page.dpiValueProc(stage.index, tmpValue, false) }
                 onValueChangeDelay: function (tmpValue) { page.dpiValueProc(stage.index, tmpValue, true) }

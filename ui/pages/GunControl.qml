@@ -336,6 +336,9 @@ MovableDialog {
             color: "#ff2a2a"
             border.color: "#ffd0d0"
             // Dragged with the pointer; the Y box gives the keyboard's way.
+            readonly property real value: G.yForDot(y)
+            readonly property real minimumValue: G.yForDot(G.dotTop)
+            readonly property real maximumValue: G.yForDot(G.dotTop + G.dotTravel)
             Accessible.role: Accessible.Slider
             Accessible.name: page.gunControlLang[3]
             Accessible.description: yField.input.textValue

@@ -320,6 +320,10 @@ Rectangle {
             width: L.handleWidth
             height: 28
             // Dragged with the pointer; the R, G and B boxes give the keyboard's way.
+            readonly property real value: x - L.handleRange(page.barX, page.barWidth).min
+            readonly property real minimumValue: 0
+            readonly property real maximumValue: L.handleRange(page.barX, page.barWidth).max
+                                                 - L.handleRange(page.barX, page.barWidth).min
             Accessible.role: Accessible.Slider
             Accessible.name: page.lightControlLang[6]
             Accessible.description: page.colours[page.selectedSlot]

@@ -155,24 +155,56 @@ SceneTestCase {
         compare(Math.round(row.slider.handleX), 170)
     }
 
+    // A DPI stage moves a pixel an arrow (about one DPI step), ten with
+    // Page Up, and like a drag waits for Save.
+    function test_dpiStageKeys() {
+        var page = child("dpiSettingMain")
+        var stage = page.stageSliders[0]
+        tabTo("DPI Setting 1")
+        var x = stage.handleX
+        press(Qt.Key_Up)
+        compare(stage.handleX, x + 1)
+        press(Qt.Key_PageUp)
+        compare(stage.handleX, x + 11)
+        press(Qt.Key_PageDown)
+        press(Qt.Key_Left)
+        compare(stage.handleX, x)
+        verify(page.isSave)
+        compare(calls(), [], "nothing goes out before Save")
+    }
+
     // While the fire field waits, keys are the recording's: Escape does not
-    // close the dialog, and the starting key's release is not taken.
-    function test_captureKeepsTheKeys() {
+    // close the dialog, and the release of a starting key is not taken.
+    function test_captureKeepsTheKeys_data() {
+        return [{ tag: "started with Return", keys: true }, { tag: "started with the pointer", keys: false }]
+    }
+
+    function test_captureKeepsTheKeys(data) {
         tabTo("keyRow5")
         press(Qt.Key_Return)
         var dialog = child("keyAssigmentMain")
-        tabTo("fireField")
-        keyPress(Qt.Key_Return)
-        verify(dialog.isFireInput)
-        scene.detectKeyboard(false, 0x28)                       // Return comes up
-        keyRelease(Qt.Key_Return)
-        verify(dialog.isFireInput, "the starting key's release is not the fire key")
+        if (data.keys) {
+            tabTo("fireField")
+            keyPress(Qt.Key_Return)
+            verify(dialog.isFireInput)
+            scene.detectKeyboard(false, 0x28)                   // Return comes up
+            keyRelease(Qt.Key_Return)
+            verify(dialog.isFireInput, "the starting key's release is not the fire key")
+        } else {
+            mouseClick(child("fireField"))
+            verify(dialog.isFireInput)
+        }
         press(Qt.Key_Escape)
         verify(dialog.visible, "Escape is a key to record")
+        press(Qt.Key_Tab)
+        compare(label(focused()), "captureSink", "Tab is a key to record")
         scene.detectKeyboard(true, 0x04)
         verify(!dialog.isFireInput)
         compare(dialog.fireText, "A")
         keyRelease(Qt.Key_A)
-        compare(label(focused()), "fireField")
+        wait(0)
+        compare(label(focused()), data.keys ? "fireField" : "dialogClose", "back where the focus was")
+        press(Qt.Key_Escape)
+        verify(!dialog.visible, "the recording over, Escape closes again")
     }
 }
