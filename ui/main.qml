@@ -179,10 +179,31 @@ Item {
     property Item lastFocus: null
 
     // Where Tab goes, group by group: the open dialog alone, or the main
-    // screen in reading order (the document declares them in another order).
+    // screen in reading order (the document declares them in another order;
+    // the lighting page's effect list, declared last, is read first).
     function focusGroups() {
         var dialog = topDialog()
-        return dialog !== null ? [dialog] : [upItem, panelleft, panelRight, bottomBar]
+        return dialog !== null ? [dialog]
+                               : [upItem, panelleft, dpiSettingMain, lightControlMain.lightModel, lightControlMain,
+                                  bottomBar]
+    }
+
+    // The Tab stops of group g, in Tab order; an item of two groups is the
+    // first one's.
+    function groupStops(groups, g) {
+        var scope = groups[g]
+        var stops = []
+        var first = scope.activeFocusOnTab && scope.visible && scope.enabled ? scope : scope.nextItemInFocusChain(true)
+        var at = first
+        // The chain goes round; the guard ends a group that holds all of it.
+        for (var guard = 0; at !== null && guard < 1000 && holds(scope, at); ++guard) {
+            if (groupOf(groups, at) === g)
+                stops[stops.length] = at
+            at = at.nextItemInFocusChain(true)
+            if (at === first)
+                break
+        }
+        return stops
     }
 
     function groupOf(groups, item) {
@@ -196,10 +217,9 @@ Item {
     // The first (forward) or last control of the next group that has one.
     function enterGroup(groups, from, forward) {
         for (var k = 1; k <= groups.length; ++k) {
-            var group = groups[(from + (forward ? k : groups.length * 2 - k)) % groups.length]
-            var target = forward ? firstFocusable(group) : lastFocusable(group)
-            if (target !== null)
-                return target
+            var stops = groupStops(groups, (from + (forward ? k : groups.length * 2 - k)) % groups.length)
+            if (stops.length > 0)
+                return forward ? stops[0] : stops[stops.length - 1]
         }
         return null
     }

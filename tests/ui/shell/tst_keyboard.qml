@@ -64,12 +64,14 @@ SceneTestCase {
                      "keyRow6", "keyRow7", "macroEditorRow", "gunEditorRow", "reportRateList",
                      "systemSettingButton",
                      "dpiReset", "DPI Setting 1", "DPI Setting 2", "DPI Setting 3", "DPI Setting 4", "dpiSegment",
-                     "lightBack", "Speed", "lightRed", "lightGreen", "lightBlue", "lightModel",
+                     "lightModel", "lightBack", "Speed", "lightRed", "lightGreen", "lightBlue",
                      "configButton", "resetButton", "saveButton",
                      "titleProfileList"]
         compare(tabs(order.length, false), order)
         // Shift+Tab walks back the same way.
-        compare(tabs(4, true), ["saveButton", "resetButton", "configButton", "lightModel"])
+        compare(tabs(8, true), ["saveButton", "resetButton", "configButton", "lightBlue", "lightGreen", "lightRed",
+                                "Speed", "lightBack"])
+        compare(tabs(2, true), ["lightModel", "dpiSegment"])
         compare(recorder.log.length, 0, "moving the focus calls nothing")
     }
 
