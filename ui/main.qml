@@ -152,21 +152,10 @@ Item {
         return false
     }
 
-    // The first and last item Tab reaches inside `scope` (null: none).
+    // The first item Tab reaches inside `scope` (null: none).
     function firstFocusable(scope) {
         var next = scope.nextItemInFocusChain(true)
         return next !== null && next !== scope && holds(scope, next) ? next : null
-    }
-
-    function lastFocusable(scope) {
-        var last = firstFocusable(scope)
-        for (var guard = 0; last !== null && guard < 1000; ++guard) {
-            var next = last.nextItemInFocusChain(true)
-            if (next === null || next === last || !holds(scope, next))
-                break
-            last = next
-        }
-        return last
     }
 
     // Whether the keyboard is in use: a control (not a text field, which a
