@@ -3,6 +3,7 @@ import QtQuick
 import "basic"
 import "common"
 import "pages"
+import "js/actionnames.js" as AN
 
 // The main document: the whole content of the window. It lays out the
 // permanent panels, hosts every page, opens the dialog pages over the mask,
@@ -14,6 +15,14 @@ Item {
     width: 1024
     height: 640
     visible: false
+    // Keys nobody else took land here: Tab into the screen, Escape on a dialog.
+    focus: true
+    Accessible.role: Accessible.Pane
+    Accessible.name: actionName("main")
+    Keys.onPressed: function (event) { event.accepted = rootKey(event) }
+    // Looked at once the move is over: the focus may pass through other
+    // items on its way, and cannot be moved again while it moves.
+    Window.onActiveFocusItemChanged: focusSettle.restart()
 
     // The backend publishes the bridge (ui_View), the device commands (hid)
     // and the window controller (ui_Ctl) as context properties of the view;
@@ -112,6 +121,184 @@ Item {
                                          || lightControlMain.isSave
 
     onDeviceGoneChanged: console.log(deviceGone ? "view disabled: device gone" : "view enabled")
+
+    // Keyboard and assistive technology. What an image-only button does, in
+    // the current language; the title bar's profile list goes by "Config".
+    function actionName(key) {
+        return AN.name(language, key)
+    }
+    readonly property string profileListName: mainLang[4]
+    function keyRowName(index) {
+        return String(keyMatrixMain.keyMatrixLang[0]).trim() + " " + (index + 1)
+    }
+
+    // The dialog the focus must stay in: the macro editor lies over the
+    // assignment dialog, and only one of the others opens at a time.
+    function topDialog() {
+        var dialogs = [macroEditorMain, keyAssigmentMain, gunControlMain, profileMain, systemSettingMain,
+                       factorysure, versionWnd]
+        for (var i = 0; i < dialogs.length; ++i) {
+            if (dialogs[i].visible)
+                return dialogs[i]
+        }
+        return null
+    }
+
+    function holds(ancestor, item) {
+        for (var at = item; at !== null; at = at.parent) {
+            if (at === ancestor)
+                return true
+        }
+        return false
+    }
+
+    // The first item Tab reaches inside `scope` (null: none).
+    function firstFocusable(scope) {
+        var next = scope.nextItemInFocusChain(true)
+        return next !== null && next !== scope && holds(scope, next) ? next : null
+    }
+
+    // Whether the keyboard is in use: a control (not a text field, which a
+    // click also focuses) has the focus.
+    function keyboardFocused() {
+        var item = Window.activeFocusItem
+        return item !== null && item !== mainIten && item !== captureSink && !("cursorPosition" in item)
+    }
+
+    property Item lastFocus: null
+
+    // Where Tab goes, group by group: the open dialog alone, or the main
+    // screen in reading order (the document declares them in another order;
+    // the lighting page's effect list, declared last, is read first).
+    function focusGroups() {
+        var dialog = topDialog()
+        return dialog !== null ? [dialog]
+                               : [upItem, panelleft, dpiSettingMain, lightControlMain.lightModel, lightControlMain,
+                                  bottomBar]
+    }
+
+    // The Tab stops of group g, in Tab order; an item of two groups is the
+    // first one's.
+    function groupStops(groups, g) {
+        var scope = groups[g]
+        var stops = []
+        var first = scope.activeFocusOnTab && scope.visible && scope.enabled ? scope : scope.nextItemInFocusChain(true)
+        var at = first
+        // The chain goes round; the guard ends a group that holds all of it.
+        for (var guard = 0; at !== null && guard < 1000 && holds(scope, at); ++guard) {
+            if (groupOf(groups, at) === g)
+                stops[stops.length] = at
+            at = at.nextItemInFocusChain(true)
+            if (at === first)
+                break
+        }
+        return stops
+    }
+
+    function groupOf(groups, item) {
+        for (var i = 0; item !== null && i < groups.length; ++i) {
+            if (holds(groups[i], item))
+                return i
+        }
+        return -1
+    }
+
+    // The first (forward) or last control of the next group that has one.
+    function enterGroup(groups, from, forward) {
+        for (var k = 1; k <= groups.length; ++k) {
+            var stops = groupStops(groups, (from + (forward ? k : groups.length * 2 - k)) % groups.length)
+            if (stops.length > 0)
+                return forward ? stops[0] : stops[stops.length - 1]
+        }
+        return null
+    }
+
+    // A Tab step that leaves its group goes on in the next group; focus
+    // that lands outside an open dialog goes back into it.
+    function focusMoved() {
+        var item = Window.activeFocusItem
+        if (item === null || !item.activeFocusOnTab)
+            return
+        var groups = focusGroups()
+        var from = groupOf(groups, lastFocus)
+        var to = groupOf(groups, item)
+        if (to < 0 || to !== from) {
+            var forward = lastFocus !== null && lastFocus.nextItemInFocusChain(true) === item
+            var backward = lastFocus !== null && lastFocus.nextItemInFocusChain(false) === item
+            var target = null
+            if (from >= 0 && (forward || backward))
+                target = enterGroup(groups, from, forward)
+            else if (to < 0 && topDialog() !== null)
+                target = firstFocusable(topDialog())
+            if (target !== null && target !== item) {
+                target.forceActiveFocus()
+                return
+            }
+        }
+        lastFocus = item
+        if (holds(keyAssigmentMain.contentView, item))
+            keyAssigmentMain.reveal(item, 0)
+    }
+
+    // Tab with nothing focused enters the screen (or the open dialog);
+    // Escape with nothing focused inside a dialog closes it as its close mark.
+    function rootKey(event) {
+        var dialog = topDialog()
+        if (event.key === Qt.Key_Escape && dialog !== null) {
+            dialog.closeClicked()
+            return true
+        }
+        if (event.key !== Qt.Key_Tab && event.key !== Qt.Key_Backtab)
+            return false
+        var groups = focusGroups()
+        var forward = event.key === Qt.Key_Tab && !(event.modifiers & Qt.ShiftModifier)
+        var target = enterGroup(groups, forward ? groups.length - 1 : 0, forward)
+        if (target !== null)
+            target.forceActiveFocus()
+        return true
+    }
+
+    // While a field or the macro editor records, keys belong to the
+    // recording: the focus waits here, where they do nothing, and goes back
+    // once the recording ends and the last key is up.
+    readonly property bool capturing: keyAssigmentMain.isFireInput || keyAssigmentMain.isComboInput
+        || (macroEditorMain.currentIndex >= 0 && (macroEditorMain.isInputting || macroEditorMain.isInsertting))
+    property Item captureReturn: null
+    // Started from the keyboard, the recording would hear the starting key
+    // come up; a release before the first press is that key's.
+    property bool skipStartingRelease: false
+    onCapturingChanged: {
+        if (capturing) {
+            captureReturn = keyboardFocused() ? Window.activeFocusItem : null
+            skipStartingRelease = captureReturn !== null
+            captureSink.forceActiveFocus()
+        } else {
+            skipStartingRelease = false
+            // Started with the pointer: nothing to wait for.
+            if (captureReturn === null && captureSink.activeFocus)
+                mainIten.forceActiveFocus()
+        }
+    }
+
+    Timer {
+        id: focusSettle
+        interval: 0
+        onTriggered: mainIten.focusMoved()
+    }
+
+    Item {
+        id: captureSink
+        objectName: "captureSink"
+        Keys.onPressed: function (event) { event.accepted = true }
+        Keys.onReleased: function (event) {
+            event.accepted = true
+            if (!mainIten.capturing && mainIten.captureReturn !== null) {
+                var back = mainIten.captureReturn
+                mainIten.captureReturn = null
+                back.forceActiveFocus()
+            }
+        }
+    }
 
     signal msg_KB(bool isDown, int usbCode)
     signal msg_MS(bool isDown, int tovoCode, int x, int y)
@@ -342,10 +529,18 @@ Item {
     }
 
     function openDialog(dialog, withMask) {
+        // A keyboard user goes into the dialog and back where they were.
+        var from = keyboardFocused() ? Window.activeFocusItem : null
         dialog.centre()
         dialog.visible = true
         if (withMask)
             mainMask.visible = true
+        if (from !== null) {
+            dialog.returnFocus = from
+            var first = firstFocusable(dialog)
+            if (first !== null)
+                first.forceActiveFocus()
+        }
     }
 
     function closeDialog(dialog) {
@@ -375,6 +570,11 @@ Item {
 
     // Captured keys go only to a page that waits for them.
     onMsg_KB: function (isDown, usbCode) {
+        if (skipStartingRelease) {
+            if (!isDown)
+                return
+            skipStartingRelease = false
+        }
         if (keyAssigmentMain.isFireInput)
             keyAssigmentMain.detectKeyboard(isDown, usbCode, 0)
         else if (keyAssigmentMain.isComboInput)
@@ -423,6 +623,7 @@ Item {
     WindowDragArea {
         id: dragArea
         anchors.fill: parent
+        Accessible.ignored: true
         onPressed: {
             mainIten.emptyAreaPressed()
             mainIten.mainFocus()
@@ -432,6 +633,7 @@ Item {
     Image {
         id: powerOnLogo
         objectName: "powerOnLogo"
+        Accessible.ignored: true
         anchors.centerIn: parent
         source: mainIten.sourcePowerOn
     }
@@ -465,6 +667,9 @@ Item {
             height: 90
             cursorShape: Qt.PointingHandCursor
             onClicked: Qt.openUrlExternally(mainIten.url)
+            Accessible.role: Accessible.Link
+            Accessible.name: mainIten.actionName("website")
+            Accessible.onPressAction: Qt.openUrlExternally(mainIten.url)
         }
         Image {
             source: mainIten.sourceTitleBar
@@ -662,6 +867,7 @@ Item {
         id: mainMask
         objectName: "mainMask"
         anchors.fill: parent
+        Accessible.ignored: true
         visible: false
         hoverEnabled: true
         onPressed: mainIten.maskPressed()

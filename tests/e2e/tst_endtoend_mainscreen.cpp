@@ -1,6 +1,7 @@
 // The main screen with the mouse: it follows the mouse's DPI button, its
 // unplugging and replugging; the report rate goes out when chosen, a DPI
-// stage moved with the slider only on Save, into every profile block.
+// stage moved with the slider only on Save, into every profile block; the
+// report rate chosen with the keyboard alone.
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -13,6 +14,7 @@ class MainScreen : public EndToEndTest
 private slots:
     void followsTheDpiButtonUnplugAndReplug();
     void reportRateAndDpiReachTheMouse();
+    void reportRateByKeysOnly();
 };
 
 void MainScreen::followsTheDpiButtonUnplugAndReplug()
@@ -88,6 +90,32 @@ void MainScreen::reportRateAndDpiReachTheMouse()
         QCOMPARE(quint8(block[100]), quint8((1 << count) - 1));
     }
     screen.shot(QStringLiteral("dpi-saved.png"));
+    QVERIFY(quit(program, screen));
+    QCOMPARE(program.process.exitCode(), 0);
+}
+
+// No pointer: Tab through the title bar (profiles, about, minimise, close),
+// the key matrix (reset, eight rows) and the editor box (two rows) to the
+// report-rate box; Down opens it at 1000Hz, Up points at 500Hz, Enter takes it.
+void MainScreen::reportRateByKeysOnly()
+{
+    Program program(screen.name());
+    QVERIFY(program.startShown());
+    program.clearRecord();
+    screen.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowOf(screen.name())});
+
+    QStringList tabs;
+    for (int i = 0; i < 16; ++i)
+        tabs << QStringLiteral("Tab");
+    screen.keys(tabs);
+    screen.shot(QStringLiteral("keys-report-rate-focused.png"));
+    screen.keys({QStringLiteral("Down")});
+    screen.keys({QStringLiteral("Up")});
+    screen.shot(QStringLiteral("keys-report-rate-500.png"));
+    QCOMPARE(featureReports(program), QStringList());   // nothing before Enter
+    screen.keys({QStringLiteral("Return")});
+    QTRY_COMPARE_WITH_TIMEOUT(featureReports(program), (QStringList{QStringLiteral("0003010200000000f9")}), 5000);
+    QVERIFY(program.vmousectl({QStringLiteral("state")}).contains(QStringLiteral("report-rate: 1=2 2=3 3=3 4=3")));
     QVERIFY(quit(program, screen));
     QCOMPARE(program.process.exitCode(), 0);
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import "../js/keyaction.js" as KA
 
 // A text followed by a small box that shows a check mark when selected.
 Item {
@@ -18,6 +19,25 @@ Item {
     implicitHeight: Math.max(12, label.implicitHeight)
     width: implicitWidth
     height: implicitHeight
+    activeFocusOnTab: true
+    Accessible.role: Accessible.CheckBox
+    Accessible.name: textValue
+    Accessible.checkable: true
+    Accessible.checked: isSelect
+    Accessible.focusable: true
+    Accessible.onPressAction: toggle()
+    Accessible.onToggleAction: toggle()
+    Keys.onPressed: function (event) {
+        if (KA.activates(event)) {
+            event.accepted = true
+            check.toggle()
+        }
+    }
+
+    function toggle() {
+        btnClick(index)
+        isSelect = !isSelect
+    }
 
     Text {
         id: label
@@ -47,9 +67,7 @@ Item {
         anchors.fill: parent
         anchors.margins: -6
         hoverEnabled: true
-        onClicked: {
-            check.btnClick(check.index)
-            check.isSelect = !check.isSelect
-        }
+        onClicked: check.toggle()
     }
+    FocusRing { theme: check.theme }
 }

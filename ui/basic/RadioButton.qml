@@ -1,4 +1,5 @@
 import QtQuick
+import "../js/keyaction.js" as KA
 
 // A round choice with its text to the right. Clicking selects it; clearing
 // the others of its group is up to the page.
@@ -17,6 +18,24 @@ Item {
     implicitHeight: Math.max(10, label.implicitHeight)
     width: implicitWidth
     height: implicitHeight
+    activeFocusOnTab: true
+    Accessible.role: Accessible.RadioButton
+    Accessible.name: textValue
+    Accessible.checkable: true
+    Accessible.checked: isSelect
+    Accessible.focusable: true
+    Accessible.onPressAction: choose()
+    Keys.onPressed: function (event) {
+        if (KA.activates(event)) {
+            event.accepted = true
+            radio.choose()
+        }
+    }
+
+    function choose() {
+        isSelect = true
+        btnClick(index)
+    }
 
     Rectangle {
         id: ring
@@ -49,9 +68,7 @@ Item {
         anchors.fill: parent
         anchors.margins: -3
         hoverEnabled: true
-        onClicked: {
-            radio.isSelect = true
-            radio.btnClick(radio.index)
-        }
+        onClicked: radio.choose()
     }
+    FocusRing { theme: radio.theme }
 }

@@ -12,6 +12,8 @@ Item {
     property alias textValue: input.text
     property alias txtInput: input
     property color textColor: theme.fontColor
+    // What the box holds, for assistive technology: its label on the page.
+    property string name
 
     signal inputSignal()
     signal endInputSignal()
@@ -30,6 +32,9 @@ Item {
         anchors.fill: parent
         text: "0"
         maximumLength: 4
+        activeFocusOnTab: true
+        Accessible.role: Accessible.EditableText
+        Accessible.name: box.name
         horizontalAlignment: TextInput.AlignHCenter
         verticalAlignment: TextInput.AlignVCenter
         color: box.textColor

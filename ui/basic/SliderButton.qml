@@ -1,8 +1,11 @@
 import QtQuick
 import "../js/slider.js" as S
+import "../js/keyaction.js" as KA
 
 // A track with a draggable handle. With isScale the handle snaps to one of
-// `segment` + 1 steps; the signals carry the handle's x.
+// `segment` + 1 steps; the signals carry the handle's x. With the focus the
+// arrows move it one step (a segment, or `keyStep` pixels when free), as a
+// click on the track would.
 Item {
     id: slider
 
@@ -15,6 +18,13 @@ Item {
     property int handleWidth: 12
     readonly property real handleX: handle.x
     readonly property bool isDragging: handleArea.drag.active
+    // For assistive technology (read as its value and range); a page may
+    // give what the position means to it.
+    property string name
+    property real value: isScale ? segmentValue : Math.round(handle.x - S.minX(handleWidth))
+    property real minimumValue: 0
+    property real maximumValue: isScale ? segment : Math.round(S.usableWidth(width, handleWidth))
+    property real keyStep: S.stepWidth(width, handleWidth, segment)
 
     signal valueChange(int tmpValue)
     signal valueChangeDelay(int tmpValue)
@@ -23,6 +33,33 @@ Item {
 
     width: 100
     height: 6
+    activeFocusOnTab: true
+    Accessible.role: Accessible.Slider
+    Accessible.name: name
+    Accessible.focusable: true
+    Accessible.onIncreaseAction: stepBy(1)
+    Accessible.onDecreaseAction: stepBy(-1)
+    Keys.onPressed: function (event) {
+        var direction = KA.step(event)
+        if (direction !== 0) {
+            event.accepted = true
+            slider.stepBy(direction)
+        }
+    }
+
+    // Steps from the keyboard: the page hears them as a finished drag.
+    function stepBy(direction) {
+        glide.stop()
+        btnClick()
+        if (isScale) {
+            setIndexValue(Math.max(0, Math.min(segment, segmentValue + direction)), true)
+        } else {
+            handle.x = Math.max(S.minX(handleWidth), Math.min(handle.x + direction * keyStep,
+                                                              S.maxX(width, handleWidth)))
+            valueChange(handle.x)
+        }
+        valueChangeDelay(handle.x)
+    }
 
     function setRatioValue(ratio) {
         glide.stop()
@@ -77,6 +114,12 @@ Item {
         height: parent.height
         radius: 3
         color: slider.colorS
+    }
+    FocusRing {
+        theme: slider.theme
+        anchors.margins: -4
+        anchors.topMargin: -slider.handleWidth / 2
+        anchors.bottomMargin: -slider.handleWidth / 2
     }
     MouseArea {
         anchors.fill: parent

@@ -1,4 +1,6 @@
 import QtQuick
+import "../basic"
+import "../js/keyaction.js" as KA
 
 // A small text button that turns orange under the pointer.
 Rectangle {
@@ -17,6 +19,17 @@ Rectangle {
     height: 24
     radius: 2
     color: area.containsMouse ? theme.colorOrange : baseColor
+    activeFocusOnTab: true
+    Accessible.role: Accessible.Button
+    Accessible.name: text
+    Accessible.focusable: true
+    Accessible.onPressAction: clicked()
+    Keys.onPressed: function (event) {
+        if (KA.activates(event)) {
+            event.accepted = true
+            button.clicked()
+        }
+    }
 
     Text {
         anchors.centerIn: parent
@@ -35,4 +48,5 @@ Rectangle {
         hoverEnabled: true
         onClicked: button.clicked()
     }
+    FocusRing { theme: button.theme }
 }

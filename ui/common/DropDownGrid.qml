@@ -17,6 +17,10 @@ DropDownBase {
 
     boxClickSignals: false
     pointsIntoPanel: true
+    keyEntries: mdItems.count
+    keyRowStep: 3
+    onKeyChosen: function (index) { cellClicked(index, String(mdItems.get(index).textValue)) }
+    keyStart: Math.max(0, currentSelect)
     readonly property int hoveredIndex: !animating && panelPointerY >= 0 ? cellAt(panelPointerX, panelPointerY) : -1
     onPanelClicked: function (x, y) {
         var index = cellAt(x, y)
@@ -67,8 +71,13 @@ DropDownBase {
                 required property string textValue
                 width: grid.width
                 height: D.rowHeight
-                color: (index === grid.currentSelect || index === grid.hoveredIndex) && textValue !== ""
-                       ? grid.theme.colorOrange : grid.bgColor
+                color: (index === grid.currentSelect || index === grid.hoveredIndex || index === grid.keyIndex)
+                       && textValue !== "" ? grid.theme.colorOrange : grid.bgColor
+                Accessible.role: Accessible.ListItem
+                Accessible.name: textValue
+                Accessible.ignored: textValue === ""
+                Accessible.selectable: true
+                Accessible.selected: index === grid.currentSelect
                 border.color: grid.theme.colorGray1
                 Text {
                     anchors.centerIn: parent

@@ -19,6 +19,19 @@ DropDownBase {
     signal dragSignal(bool isDrag)
 
     pointsIntoPanel: true
+    keyEntries: count
+    onKeyChosen: function (index) { choose(index) }
+    keyStart: Math.max(0, currentSelect)
+    // The entry the arrows point at stays in view.
+    onKeyIndexChanged: {
+        if (keyIndex < 0)
+            return
+        var top = keyIndex * D.rowHeight
+        if (top < list.contentY)
+            scrollTo(top)
+        else if (top + D.rowHeight > list.contentY + D.listHeight(count))
+            scrollTo(top + D.rowHeight - D.listHeight(count))
+    }
     // The entry under the pointer, once the list stands still.
     readonly property int hoveredIndex: !animating && panelPointerY >= 0
                                         ? Math.floor((panelPointerY + list.contentY) / D.rowHeight) : -1
@@ -74,8 +87,12 @@ DropDownBase {
             required property string textValue
             width: list.width
             height: D.rowHeight
-            color: index === dropDown.currentSelect || index === dropDown.hoveredIndex
+            color: index === dropDown.currentSelect || index === dropDown.hoveredIndex || index === dropDown.keyIndex
                    ? dropDown.theme.colorOrange : dropDown.bgColor
+            Accessible.role: Accessible.ListItem
+            Accessible.name: textValue
+            Accessible.selectable: true
+            Accessible.selected: index === dropDown.currentSelect
             Text {
                 anchors.centerIn: parent
                 width: parent.width - 8
@@ -104,6 +121,8 @@ DropDownBase {
         visible: D.hasScrollBar(dropDown.count)
         color: "#ffffff"
         opacity: barArea.pressed || barArea.containsMouse ? 0.9 : 0.6
+        Accessible.role: Accessible.ScrollBar
+        Accessible.name: dropDown.theme.actionName("scroll")
         onYChanged: {
             if (barArea.drag.active)
                 list.contentY = D.contentOffsetForBar(y, dropDown.count)

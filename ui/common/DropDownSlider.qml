@@ -14,6 +14,7 @@ DropDownBase {
     signal dragSignal(bool isDrag)
 
     panelHeight: 24
+    onKeyStepped: function (direction) { slider.stepBy(direction) }
     durationMs: 180
 
     function setValue(ratio) {
@@ -29,6 +30,7 @@ DropDownBase {
             theme: dropSlider.theme
             anchors.centerIn: parent
             width: parent.width - 16
+            name: dropSlider.name
             trackColor: dropSlider.sliderbarBg
             onValueChange: function (tmpValue) { dropSlider.valueChange(tmpValue) }
             onDragSignal: function (isDrag) { dropSlider.dragSignal(isDrag) }

@@ -25,6 +25,7 @@ Item {
         width: 144
         currentSelect: 0
         mdItems: menu.profileModel
+        name: menu.theme.profileListName
     }
 
     Row {
@@ -32,15 +33,17 @@ Item {
         spacing: 16
         Repeater {
             model: [
-                { index: 2, normal: "sourceAskBtn", hover: "sourceAskBtnH" },
-                { index: 0, normal: "sourceMinBtn", hover: "sourceMinBtnH" },
-                { index: 1, normal: "sourceCloseBtn", hover: "sourceCloseBtnH" }
+                { index: 2, normal: "sourceAskBtn", hover: "sourceAskBtnH", name: "about" },
+                { index: 0, normal: "sourceMinBtn", hover: "sourceMinBtnH", name: "minimise" },
+                { index: 1, normal: "sourceCloseBtn", hover: "sourceCloseBtnH", name: "close" }
             ]
             delegate: ImageButton {
                 required property var modelData
                 objectName: "titleButton" + modelData.index
                 width: 16
                 height: 16
+                theme: menu.theme
+                name: menu.theme.actionName(modelData.name)
                 normalSource: menu.theme[modelData.normal]
                 hoverSource: menu.theme[modelData.hover]
                 onClicked: menu.clickBtn(modelData.index)

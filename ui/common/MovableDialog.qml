@@ -3,6 +3,7 @@ import "../js/clamp.js" as C
 
 // A dialog over the scene: a black title bar with the title and a close
 // mark, moved by dragging any free spot and kept fully inside the scene.
+// Escape from within it does what the close mark does.
 Rectangle {
     id: dialog
 
@@ -13,6 +14,8 @@ Rectangle {
     property int sceneWidth: 1024
     property int sceneHeight: 640
     property alias titleBar: bar
+    // Where the keyboard focus goes back to once the dialog closes.
+    property Item returnFocus: null
     default property alias content: body.data
 
     signal closeClicked()
@@ -22,6 +25,16 @@ Rectangle {
     visible: false
     color: theme.colorGray0
     border.color: theme.colorGray1
+    Accessible.role: Accessible.Dialog
+    Accessible.name: title
+    Keys.onEscapePressed: closeClicked()
+    onVisibleChanged: {
+        if (!visible && returnFocus !== null) {
+            var back = returnFocus
+            returnFocus = null
+            back.forceActiveFocus()
+        }
+    }
 
     function centre() {
         x = Math.round((sceneWidth - width) / 2)
@@ -36,6 +49,8 @@ Rectangle {
     MouseArea {
         id: dragArea
         property point pressAt
+        // The dialog itself is what assistive technology sees here.
+        Accessible.ignored: true
         anchors.fill: parent
         onPressed: function (mouse) {
             pressAt = Qt.point(mouse.x, mouse.y)
@@ -61,6 +76,7 @@ Rectangle {
             width: parent.width - 64
             elide: Text.ElideRight
             text: dialog.title
+            Accessible.ignored: true
             color: dialog.theme.fontColor
             font.family: dialog.theme.fontFamily
             font.pixelSize: dialog.theme.fontMiddleSize
@@ -68,6 +84,8 @@ Rectangle {
         }
         ImageButton {
             objectName: "dialogClose"
+            theme: dialog.theme
+            name: dialog.theme.actionName("close")
             anchors.right: parent.right
             anchors.rightMargin: 16
             anchors.verticalCenter: parent.verticalCenter

@@ -1,4 +1,6 @@
 import QtQuick
+import "../basic"
+import "../js/keyaction.js" as KA
 
 // A row of the main screen's left panel: a text that turns orange under the pointer.
 Rectangle {
@@ -15,6 +17,17 @@ Rectangle {
     width: 216
     height: 24
     color: hovered ? theme.colorOrange : "transparent"
+    activeFocusOnTab: true
+    Accessible.role: Accessible.Button
+    Accessible.name: text
+    Accessible.focusable: true
+    Accessible.onPressAction: clicked()
+    Keys.onPressed: function (event) {
+        if (KA.activates(event)) {
+            event.accepted = true
+            row.clicked()
+        }
+    }
 
     Text {
         x: row.centred ? (row.width - width) / 2 : 8
@@ -31,4 +44,5 @@ Rectangle {
         hoverEnabled: true
         onClicked: row.clicked()
     }
+    FocusRing { theme: row.theme }
 }

@@ -15,6 +15,8 @@ Rectangle {
     radius: 3
     color: theme.colorGray1
     visible: range > 0
+    Accessible.role: Accessible.ScrollBar
+    Accessible.name: theme.actionName("scroll")
 
     function scrollTo(offset) {
         view.contentY = C.clamp(offset, 0, range)

@@ -134,6 +134,8 @@ Rectangle {
 
     ImageButton {
         objectName: "dpiReset"
+        theme: page.shell
+        name: page.shell.actionName("reset")
         anchors.right: parent.right
         anchors.rightMargin: 8
         y: 12
@@ -163,6 +165,12 @@ Rectangle {
                 theme: page.shell
                 width: 176
                 visible: index < page.shownStages
+                name: page.dpiSettingLang[0] + " " + (index + 1)
+                value: Number(dpiValue)
+                minimumValue: page.minDPI
+                maximumValue: page.maxDPI
+                // One pixel, the finest a drag can do: about one DPI step.
+                keyStep: 1
                 colorS: index === page.currentDPI ? page.shell.colorOrange : page.shell.colorBlue
                 onValueChange: function (tmpValue) { page.dpiValueProc(stage.index, tmpValue, false) }
                 onValueChangeDelay: function (tmpValue) { page.dpiValueProc(stage.index, tmpValue, true) }
@@ -199,6 +207,7 @@ Rectangle {
     DropDownList {
         id: segmentList
         objectName: "dpiSegment"
+        name: page.shell.actionName("stages")
         theme: page.shell
         x: page.width - width - 32
         y: 8

@@ -4,6 +4,7 @@ import QtQml.Models
 import "../basic"
 import "../common"
 import "../js/gun.js" as G
+import "../js/keyaction.js" as KA
 
 // The gun editor: which of the six guns serves gun modes 1, 2 and 3, and
 // each gun's vertical correction, firing period and shot count. Every edit
@@ -205,6 +206,7 @@ MovableDialog {
         id: field
         property alias input: box
         property alias maxValue: box.maxValue
+        property alias name: box.name
         signal ended()
         width: 56
         height: 24
@@ -246,9 +248,23 @@ MovableDialog {
                     width: 248
                     height: 58
                     color: index === page.shownGun || rowArea.containsMouse ? page.shell.colorOrange : "transparent"
+                    activeFocusOnTab: true
+                    Accessible.role: Accessible.ListItem
+                    Accessible.name: gunName
+                    Accessible.selectable: true
+                    Accessible.selected: index === page.shownGun
+                    Accessible.focusable: true
+                    Accessible.onPressAction: page.chooseGun(gunRow.index)
+                    Keys.onPressed: function (event) {
+                        if (KA.activates(event)) {
+                            event.accepted = true
+                            page.chooseGun(gunRow.index)
+                        }
+                    }
                     Image {
                         anchors.centerIn: parent
                         anchors.verticalCenterOffset: -4
+                        Accessible.ignored: true
                         source: gunRow.gunImage
                     }
                     Text {
@@ -266,6 +282,7 @@ MovableDialog {
                         hoverEnabled: true
                         onClicked: page.chooseGun(gunRow.index)
                     }
+                    FocusRing { theme: page.shell }
                 }
             }
         }
@@ -281,6 +298,7 @@ MovableDialog {
         id: modes
         objectName: "gunModeList"
         theme: page.shell
+        name: page.gunControlLang[2]
         x: 496
         y: 8
         width: 120
@@ -308,6 +326,7 @@ MovableDialog {
         width: 200
         height: 200
         source: page.shell.sourceGunTarget
+        Accessible.ignored: true
 
         Rectangle {
             id: dot
@@ -319,6 +338,13 @@ MovableDialog {
             radius: 4
             color: "#ff2a2a"
             border.color: "#ffd0d0"
+            // Dragged with the pointer; the Y box gives the keyboard's way.
+            readonly property real value: G.yForDot(y)
+            readonly property real minimumValue: G.yForDot(G.dotTop)
+            readonly property real maximumValue: G.yForDot(G.dotTop + G.dotTravel)
+            Accessible.role: Accessible.Slider
+            Accessible.name: page.gunControlLang[3]
+            Accessible.description: yField.input.textValue
             onYChanged: {
                 if (dotArea.drag.active)
                     yField.input.textValue = String(G.yForDot(y))
@@ -350,6 +376,7 @@ MovableDialog {
     Field {
         id: xField
         objectName: "gunXField"
+        name: page.gunControlLang[4]
         x: 560
         y: 136
         enabled: false
@@ -366,6 +393,7 @@ MovableDialog {
     Field {
         id: yField
         objectName: "gunYField"
+        name: page.gunControlLang[5]
         x: 560
         y: 172
         maxValue: 64
@@ -389,6 +417,7 @@ MovableDialog {
         id: rate
         objectName: "gunRate"
         theme: page.shell
+        name: page.gunControlLang[7]
         x: 376
         y: 322
         width: 180
@@ -414,6 +443,7 @@ MovableDialog {
     Field {
         id: timesField
         objectName: "gunTimesField"
+        name: page.gunControlLang[8]
         x: 376
         y: 362
         maxValue: 255

@@ -6,6 +6,7 @@ import "../common"
 import "../js/keycodes.js" as K
 import "../js/assign.js" as A
 import "../js/clamp.js" as C
+import "../js/keyaction.js" as KA
 
 // The key assignment dialog: every kind of function a button can have, in
 // a scrolling column. A choice edits keyCode0..3 and keyString; closing the
@@ -303,6 +304,8 @@ MovableDialog {
 
     ImageButton {
         objectName: "keyRestore"
+        theme: page.shell
+        name: page.shell.actionName("restore")
         parent: page.titleBar
         anchors.right: parent.right
         anchors.rightMargin: 48
@@ -347,11 +350,24 @@ MovableDialog {
     component CaptureField: Rectangle {
         id: field
         property string text
+        property string name
         property bool waiting: false
         signal clicked()
         width: 120
         height: 24
         color: page.shell.colorGray0
+        activeFocusOnTab: true
+        Accessible.role: Accessible.Button
+        Accessible.name: name
+        Accessible.description: text
+        Accessible.focusable: true
+        Accessible.onPressAction: clicked()
+        Keys.onPressed: function (event) {
+            if (KA.activates(event)) {
+                event.accepted = true
+                field.clicked()
+            }
+        }
         border.color: waiting || fieldArea.containsMouse ? page.shell.colorOrange : page.shell.colorGray1
         Text {
             anchors.centerIn: parent
@@ -369,6 +385,7 @@ MovableDialog {
             hoverEnabled: true
             onClicked: field.clicked()
         }
+        FocusRing { theme: page.shell }
     }
 
     // A radio button that shows whether its fixed choice is the definition.
@@ -388,8 +405,10 @@ MovableDialog {
     component ChoiceGrid: DropDownGrid {
         id: grid
         property var list
+        property string heading
         theme: page.shell
         width: 120
+        name: grid.heading
         onIsDropChanged: {
             if (grid.isDrop)
                 page.reveal(grid, grid.panelHeight)
@@ -453,6 +472,7 @@ MovableDialog {
                     Label { text: page.keyAssigmentLang[9] }
                     CaptureField {
                         objectName: "fireField"
+                        name: page.keyAssigmentLang[9]
                         text: page.fireText
                         waiting: page.isFireInput
                         onClicked: page.startFireInput()
@@ -465,6 +485,7 @@ MovableDialog {
                         id: rateDrop
                         objectName: "fireRate"
                         theme: page.shell
+                        name: page.keyAssigmentLang[11]
                         width: 120
                         textValue: page.fireIntervalText
                         onIsDropChanged: {
@@ -495,6 +516,7 @@ MovableDialog {
                             id: timesInput
                             objectName: "fireTimes"
                             theme: page.shell
+                            name: page.keyAssigmentLang[12]
                             anchors.centerIn: parent
                             maxValue: 255
                             onEndInputSignal: {
@@ -532,6 +554,7 @@ MovableDialog {
                     spacing: 12
                     CaptureField {
                         objectName: "comboField"
+                        name: page.keyAssigmentLang[14]
                         width: 248
                         text: page.comboText
                         waiting: page.isComboInput
@@ -539,6 +562,8 @@ MovableDialog {
                     }
                     ImageButton {
                         objectName: "comboConfirm"
+                        theme: page.shell
+                        name: page.shell.actionName("ok")
                         anchors.verticalCenter: parent.verticalCenter
                         normalSource: page.shell.sourceOkBtn
                         hoverSource: page.shell.sourceOkBtnH
@@ -546,6 +571,8 @@ MovableDialog {
                     }
                     ImageButton {
                         objectName: "comboCancel"
+                        theme: page.shell
+                        name: page.shell.actionName("cancel")
                         anchors.verticalCenter: parent.verticalCenter
                         normalSource: page.shell.sourceCancelBtn
                         hoverSource: page.shell.sourceCancelBtnH
@@ -562,6 +589,7 @@ MovableDialog {
                 ChoiceGrid {
                     id: mediaGrid
                     objectName: "mediaGrid"
+                    heading: page.keyAssigmentLang[15]
                     list: K.choices.media
                     currentSelect: -1
                     mdItems: ListModel { id: mediaModel }
@@ -580,6 +608,7 @@ MovableDialog {
                         id: macroDrop
                         objectName: "macroList"
                         theme: page.shell
+                        name: page.keyAssigmentLang[16]
                         width: 160
                         currentSelect: -1
                         mdItems: ListModel { id: macroModel }
@@ -672,6 +701,7 @@ MovableDialog {
                 ChoiceGrid {
                     id: windowsGrid
                     objectName: "windowsGrid"
+                    heading: page.keyAssigmentLang[25]
                     list: K.choices.windows
                     currentSelect: -1
                     mdItems: ListModel { id: windowsModel }
@@ -686,6 +716,7 @@ MovableDialog {
                 ChoiceGrid {
                     id: shortcutGrid
                     objectName: "shortcutGrid"
+                    heading: page.keyAssigmentLang[26]
                     list: K.choices.shortcut
                     currentSelect: -1
                     mdItems: ListModel { id: shortcutModel }

@@ -1,7 +1,9 @@
 pragma ComponentBehavior: Bound
 import QtQuick
 import QtQml.Models
+import "../basic"
 import "../common"
+import "../js/keyaction.js" as KA
 import "../js/keymatrix.js" as KM
 
 // The key matrix list: one row per button with the button's function. The
@@ -173,6 +175,8 @@ Rectangle {
 
     ImageButton {
         objectName: "keyMatrixReset"
+        theme: page.shell
+        name: page.shell.actionName("reset")
         anchors.right: parent.right
         anchors.rightMargin: 8
         y: 12
@@ -197,6 +201,17 @@ Rectangle {
                 height: 24
                 color: index === page.selectKey || rowArea.containsMouse ? page.shell.colorOrange
                                                                         : page.shell.colorGray0
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Button
+                Accessible.name: String(page.keyMatrixLang[0]).trim() + " " + (row.index + 1) + ": " + row.keyText
+                Accessible.focusable: true
+                Accessible.onPressAction: page.clickBtn(row.index)
+                Keys.onPressed: function (event) {
+                    if (KA.activates(event)) {
+                        event.accepted = true
+                        page.clickBtn(row.index)
+                    }
+                }
                 Text {
                     x: 8
                     anchors.verticalCenter: parent.verticalCenter
@@ -225,6 +240,7 @@ Rectangle {
                     onExited: page.leaveBtn(row.index)
                     onClicked: page.clickBtn(row.index)
                 }
+                FocusRing { theme: page.shell }
             }
         }
     }

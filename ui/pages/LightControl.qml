@@ -165,12 +165,14 @@ Rectangle {
             width: 96
             isScale: true
             segment: 4
+            name: panel.label
             onValueChangeDelay: panel.moved()
         }
         Image {
             x: control.x
             y: control.y + control.height + 3
             source: panel.theme.sourceSpeedScale
+            Accessible.ignored: true
         }
         Rectangle {
             x: control.x + control.width + 16
@@ -219,6 +221,7 @@ Rectangle {
                 maxValue: 255
                 textValue: "255"
                 textColor: field.theme.colorBlack
+                name: field.label
                 onEndInputSignal: field.edited()
             }
         }
@@ -241,6 +244,8 @@ Rectangle {
     ImageButton {
         id: backButton
         objectName: "lightBack"
+        theme: page.shell
+        name: page.shell.actionName("undo")
         anchors.right: parent.right
         anchors.rightMargin: 8
         y: 12
@@ -304,6 +309,7 @@ Rectangle {
             width: page.barWidth
             height: 24
             source: page.shell.sourceColorBar
+            Accessible.ignored: true
         }
 
         // The handle: the slot's number over the slot's colour, pointing at the bar.
@@ -313,6 +319,14 @@ Rectangle {
             y: colourLabel.y + colourLabel.height + 8
             width: L.handleWidth
             height: 28
+            // Dragged with the pointer; the R, G and B boxes give the keyboard's way.
+            readonly property real value: x - L.handleRange(page.barX, page.barWidth).min
+            readonly property real minimumValue: 0
+            readonly property real maximumValue: L.handleRange(page.barX, page.barWidth).max
+                                                 - L.handleRange(page.barX, page.barWidth).min
+            Accessible.role: Accessible.Slider
+            Accessible.name: page.lightControlLang[6]
+            Accessible.description: page.colours[page.selectedSlot]
             Rectangle {
                 width: 18
                 height: 18
@@ -362,6 +376,8 @@ Rectangle {
             anchors.horizontalCenter: colourBar.horizontalCenter
             y: colourBar.y + colourBar.height + 8
             spacing: 16
+            // Under the mask the pointer cannot reach them; nor can Tab.
+            enabled: !page.colourMasked
             ComponentField { id: redField; theme: page.shell; label: "R"; inputName: "lightRed"; onEdited: page.componentsEntered() }
             ComponentField { id: greenField; theme: page.shell; label: "G"; inputName: "lightGreen"; onEdited: page.componentsEntered() }
             ComponentField { id: blueField; theme: page.shell; label: "B"; inputName: "lightBlue"; onEdited: page.componentsEntered() }
@@ -375,6 +391,7 @@ Rectangle {
             height: 101
             visible: page.colourMasked
             color: "#b0000000"
+            Accessible.ignored: true
             MouseArea {
                 anchors.fill: parent
                 hoverEnabled: true
@@ -391,6 +408,7 @@ Rectangle {
     DropDownList {
         id: effectList
         objectName: "lightModel"
+        name: page.lightControlLang[0]
         theme: page.shell
         x: backButton.x - 8 - width
         y: 8

@@ -5,6 +5,7 @@ import "../basic"
 import "../common"
 import "../js/macroblock.js" as MB
 import "../js/macroedit.js" as ME
+import "../js/keyaction.js" as KA
 
 // The macro editor: the macros by name, the actions of the selected one,
 // recording from the keyboard and editing by hand. Every change is saved at
@@ -403,6 +404,7 @@ MovableDialog {
 
     component EditField: TextInput {
         anchors.verticalCenter: parent.verticalCenter
+        Accessible.role: Accessible.EditableText
         color: page.shell.fontColor
         selectionColor: page.shell.colorOrange
         selectByMouse: true
@@ -444,6 +446,32 @@ MovableDialog {
                 height: 27
                 color: index === page.currentIndex ? page.shell.colorOrange
                      : nameArea.containsMouse ? page.shell.colorGray1 : "transparent"
+                // Enter selects, F2 renames, the menu key opens the menu.
+                activeFocusOnTab: !editing
+                Accessible.role: Accessible.ListItem
+                Accessible.name: textValue
+                Accessible.selectable: true
+                Accessible.selected: index === page.currentIndex
+                Accessible.focusable: true
+                Accessible.onPressAction: page.selectMacro(nameRow.index)
+                Keys.onPressed: function (event) {
+                    var command = KA.rowCommand(event)
+                    if (command === "activate") {
+                        page.selectMacro(nameRow.index)
+                    } else if (command === "rename") {
+                        page.startNameEdit(nameRow.index)
+                    } else if (command === "menu") {
+                        page.selectMacro(nameRow.index)
+                        var at = nameRow.mapToItem(nameMenu.parent, 8, nameRow.height)
+                        actionMenu.close()
+                        nameMenu.popupFromKeys(at.x, at.y, nameRow)
+                    } else {
+                        event.accepted = false
+                        return
+                    }
+                    event.accepted = true
+                }
+                FocusRing { theme: page.shell }
                 Text {
                     x: 10
                     anchors.verticalCenter: parent.verticalCenter
@@ -484,6 +512,7 @@ MovableDialog {
                     EditField {
                         id: nameEdit
                         x: 8
+                        Accessible.name: page.macroEditorLang[1]
                         width: parent.width - 16
                         maximumLength: 64
                         onTextChanged: {
@@ -508,6 +537,7 @@ MovableDialog {
             }
             // Right-clicking below the names still offers Import.
             MouseArea {
+                Accessible.ignored: true
                 z: -1
                 width: nameView.width
                 height: Math.max(0, nameView.height - nameView.contentHeight)
@@ -583,6 +613,33 @@ MovableDialog {
                 height: 27
                 color: index === page.actionIndex ? page.shell.colorGray1
                      : actionArea.containsMouse ? "#262626" : "transparent"
+                // Enter selects, F2 edits a delay, the menu key opens the menu.
+                activeFocusOnTab: !editing
+                Accessible.role: Accessible.ListItem
+                Accessible.name: index + " " + (type === 0 ? info + " ms" : info)
+                Accessible.selectable: true
+                Accessible.selected: index === page.actionIndex
+                Accessible.focusable: true
+                Keys.onPressed: function (event) {
+                    var command = KA.rowCommand(event)
+                    if (command === "activate") {
+                        page.endEdits()
+                        page.actionIndex = actionRow.index
+                    } else if (command === "rename") {
+                        page.startDelayEdit(actionRow.index)
+                    } else if (command === "menu" && page.currentIndex >= 0) {
+                        page.endEdits()
+                        page.actionIndex = actionRow.index
+                        var at = actionRow.mapToItem(actionMenu.parent, 8, actionRow.height)
+                        nameMenu.close()
+                        actionMenu.popupFromKeys(at.x, at.y, actionRow)
+                    } else {
+                        event.accepted = false
+                        return
+                    }
+                    event.accepted = true
+                }
+                FocusRing { theme: page.shell }
                 Text {
                     x: 8
                     width: 32
@@ -595,6 +652,7 @@ MovableDialog {
                 }
                 Image {
                     x: 56
+                    Accessible.ignored: true
                     anchors.verticalCenter: parent.verticalCenter
                     source: [page.shell.sourceMacroDelay, page.shell.sourceMacroKeyDown, page.shell.sourceMacroKeyUp,
                              page.shell.sourceMacroMouseDown, page.shell.sourceMacroMouseUp][actionRow.type] || ""
@@ -642,6 +700,7 @@ MovableDialog {
                     EditField {
                         id: delayEdit
                         x: 6
+                        Accessible.name: page.macroEditorLang[9]
                         width: parent.width - 12
                         maximumLength: 5
                         validator: IntValidator { bottom: 0; top: 65535 }
@@ -667,6 +726,7 @@ MovableDialog {
             }
             // Right-clicking below the actions inserts at the end.
             MouseArea {
+                Accessible.ignored: true
                 z: -1
                 width: actionView.width
                 height: Math.max(0, actionView.height - actionView.contentHeight)
@@ -724,6 +784,7 @@ MovableDialog {
                     id: timesInput
                     objectName: "macroTimes"
                     theme: page.shell
+                    name: page.macroEditorLang[6]
                     anchors.centerIn: parent
                     maxValue: 9999
                     minValue: 1
@@ -768,6 +829,7 @@ MovableDialog {
             anchors.fill: parent
             acceptedButtons: Qt.AllButtons
             hoverEnabled: true
+            Accessible.ignored: true
         }
         Rectangle {
             objectName: "insertKeyBox"

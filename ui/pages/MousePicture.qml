@@ -31,6 +31,7 @@ Item {
         y: 80
         visible: !page.isSide
         source: page.shell.sourceMouse
+        Accessible.ignored: true
 
         Repeater {
             model: 8
@@ -48,6 +49,10 @@ Item {
                 color: lit ? page.shell.colorOrange : "#c0101010"
                 border.width: 2
                 border.color: lit ? "#ffffff" : page.shell.colorGray2
+                // The key rows carry the keyboard; a marker is named like its row.
+                Accessible.role: Accessible.Button
+                Accessible.name: page.shell.keyRowName(index)
+                Accessible.onPressAction: page.clickKey(marker.index)
                 Text {
                     anchors.centerIn: parent
                     text: String(marker.index + 1)

@@ -2,7 +2,9 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import QtQml.Models
 import "../common"
+import "../basic"
 import "../js/profiles.js" as P
+import "../js/keyaction.js" as KA
 
 // The profile list: create, import, export, delete and rename profiles.
 // Its rows are also the title bar's profile list. A row carries its own
@@ -199,6 +201,32 @@ MovableDialog {
                     width: list.width
                     height: list.rowHeight
                     color: index === page.currentRow || rowArea.containsMouse ? page.shell.colorOrange : "transparent"
+                    // Enter selects, F2 renames, the menu key opens the menu.
+                    activeFocusOnTab: page.editingRow !== index
+                    Accessible.role: Accessible.ListItem
+                    Accessible.name: textValue
+                    Accessible.selectable: true
+                    Accessible.selected: index === page.currentRow
+                    Accessible.focusable: true
+                    Keys.onPressed: function (event) {
+                        var command = KA.rowCommand(event)
+                        if (command === "activate") {
+                            page.endRename()
+                            menu.visible = false
+                            page.currentRow = row.index
+                        } else if (command === "rename") {
+                            page.startRename(row.index)
+                        } else if (command === "menu") {
+                            var at = row.mapToItem(menu.parent, 8, row.height)
+                            page.openMenu(row.index, at.x, at.y)
+                            menu.opener = row
+                            menuItems.itemAt(0).forceActiveFocus()
+                        } else {
+                            event.accepted = false
+                            return
+                        }
+                        event.accepted = true
+                    }
                     Text {
                         x: 12
                         anchors.verticalCenter: parent.verticalCenter
@@ -236,6 +264,7 @@ MovableDialog {
                                 page.startRename(row.index)
                         }
                     }
+                    FocusRing { theme: page.shell }
                 }
             }
         }
@@ -252,6 +281,8 @@ MovableDialog {
             TextInput {
                 id: editor
                 objectName: "profileNameEditor"
+                Accessible.role: Accessible.EditableText
+                Accessible.name: page.profileLang[0]
                 x: 6
                 width: parent.width - 12
                 anchors.verticalCenter: parent.verticalCenter
@@ -301,7 +332,17 @@ MovableDialog {
     Rectangle {
         id: menu
         objectName: "profileMenu"
+        // The row that opened it from the keyboard gets the focus back.
+        property Item opener: null
         visible: false
+        Accessible.role: Accessible.PopupMenu
+        onVisibleChanged: {
+            if (!visible && opener !== null) {
+                var back = opener
+                opener = null
+                back.forceActiveFocus()
+            }
+        }
         width: 100
         height: 48
         z: 10
@@ -309,6 +350,7 @@ MovableDialog {
         border.color: page.shell.colorGray2
         Column {
             Repeater {
+                id: menuItems
                 model: [3, 4]
                 delegate: Rectangle {
                     id: item
@@ -318,6 +360,23 @@ MovableDialog {
                     width: 100
                     height: 24
                     color: itemArea.containsMouse ? page.shell.colorOrange : "transparent"
+                    activeFocusOnTab: menu.visible
+                    Accessible.role: Accessible.MenuItem
+                    Accessible.name: page.profileLang[modelData]
+                    Accessible.focusable: true
+                    Accessible.onPressAction: page.profileMenuCmd(item.index)
+                    Keys.onPressed: function (event) {
+                        var step = KA.listStep(event)
+                        event.accepted = true
+                        if (KA.activates(event))
+                            page.profileMenuCmd(item.index)
+                        else if (event.key === Qt.Key_Escape)
+                            menu.visible = false
+                        else if (step !== 0)
+                            menuItems.itemAt(Math.max(0, Math.min(1, item.index + step))).forceActiveFocus()
+                        else
+                            event.accepted = false
+                    }
                     Text {
                         x: 12
                         anchors.verticalCenter: parent.verticalCenter
@@ -331,6 +390,10 @@ MovableDialog {
                         anchors.fill: parent
                         hoverEnabled: true
                         onClicked: page.profileMenuCmd(item.index)
+                    }
+                    FocusRing {
+                        theme: page.shell
+                        anchors.margins: 0
                     }
                 }
             }

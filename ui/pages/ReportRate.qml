@@ -41,6 +41,7 @@ Rectangle {
     DropDownList {
         id: rateList
         objectName: "reportRateList"
+        name: box.shell.mainLang[3]
         theme: box.shell
         anchors.right: parent.right
         anchors.rightMargin: 8

@@ -75,6 +75,8 @@ MovableDialog {
 
     ImageButton {
         objectName: "systemReset"
+        theme: page.shell
+        name: page.shell.actionName("reset")
         parent: page.titleBar
         anchors.right: parent.right
         anchors.rightMargin: 16 + 16 + 8
@@ -114,6 +116,7 @@ MovableDialog {
             x: (row.width - width) / 2
             y: caption.y + caption.height + 12
             width: 352
+            name: row.label
             onValueChangeDelay: row.released()
         }
         Text {
@@ -202,6 +205,7 @@ MovableDialog {
                     maxValue: 100
                     textValue: "1"
                     txtInput.maximumLength: 3
+                    name: page.systemSettingLang[6]
                     onInputSignal: page.shell.isScrollRateFocus = true
                     onEndInputSignal: {
                         textValue = SS.settledLines(textValue)

@@ -1,5 +1,6 @@
 // Runs the Qt Quick tests of one folder against the real UI documents, with
 // the backend replaced by a recording stand-in that mirrors its slots.
+#include "accessibilitycheck.h"
 #include "hid_thread.h"
 #include "myqquickview.h"
 #include "ui_controler.h"
@@ -89,6 +90,7 @@ public slots:
         recorder.setProperty(QStringLiteral("languages"), deliveredLanguages(engine));
         QQmlContext* context = engine->rootContext();
         context->setContextProperty(QStringLiteral("recorder"), QVariant::fromValue(recorder));
+        context->setContextProperty(QStringLiteral("accessibility"), new AccessibilityCheck(engine));
         for (const QString& name : {QStringLiteral("ui_View"), QStringLiteral("hid"), QStringLiteral("ui_Ctl")})
             context->setContextProperty(name, QVariant::fromValue(recorder.property(QStringLiteral("stubs")).property(name)));
     }
