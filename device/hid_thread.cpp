@@ -313,10 +313,17 @@ void Hid_Thread::buildBlock(const commands::Shape& shape, std::initializer_list<
     block[7] = hidCS(block);
 }
 
+void Hid_Thread::noteFailure(const commands::Shape& shape)
+{
+    ++failures;
+    emit exchangeFailed(shape.code);
+}
+
 bool Hid_Thread::runSet(const commands::Shape& shape, std::initializer_list<uchar> params, Bulk bulk)
 {
     if (!acquireLink()) {
         logFailure(shape);
+        noteFailure(shape);
         return false;
     }
     const int bulkLength = shape.bulkLength < 0 ? bulk.length : shape.bulkLength;
@@ -330,6 +337,8 @@ bool Hid_Thread::runSet(const commands::Shape& shape, std::initializer_list<ucha
     const bool ok = sendSetCommand(bulkLength, settle);
     if (shape.pacing == commands::Pacing::Then8ms)
         Clock::current().sleepMs(kAfterCommandMs);
+    if (!ok)
+        noteFailure(shape);
     return ok;
 }
 
@@ -337,6 +346,7 @@ void Hid_Thread::runSlotSet(const commands::Shape& shape, uchar value)
 {
     if (!acquireLink()) {
         logFailure(shape);
+        noteFailure(shape);
         return;
     }
     const int lastSlot = gunFlag() ? 1 : 4;
@@ -345,7 +355,12 @@ void Hid_Thread::runSlotSet(const commands::Shape& shape, uchar value)
         // processing of the next exchange must not overwrite sendReport midway.
         linkIdle = false;
         buildBlock(shape, {uchar(slot), value}, 0);
-        sendSetCommand(0, true);
+        // A slot that failed ends the exchange: the mouse that stopped
+        // answering is not sent the later slots.
+        if (!sendSetCommand(0, true)) {
+            noteFailure(shape);
+            return;
+        }
     }
 }
 
@@ -354,6 +369,7 @@ bool Hid_Thread::runRead(const commands::Shape& shape, std::initializer_list<uch
 {
     if (!acquireLink()) {
         logFailure(shape);
+        noteFailure(shape);
         return false;
     }
     buildBlock(shape, params, 0);
@@ -368,8 +384,10 @@ bool Hid_Thread::runRead(const commands::Shape& shape, std::initializer_list<uch
     const bool ok = sendGetCommand(0);
     // A failed exchange hands back the pre-fill, even where the failing
     // call had already written part of a reply.
-    if (!ok)
+    if (!ok) {
         std::memcpy(replyReport, prefill, sizeof replyReport);
+        noteFailure(shape);
+    }
     at = 1;
     for (uchar* value : values)
         *value = reply[at++];
@@ -544,11 +562,13 @@ void Hid_Thread::hid560_8CH_readProfile(uchar* src128, uchar profileNo)
 {
     if (!acquireLink()) {
         logFailure(f560::ReadProfile);
+        noteFailure(f560::ReadProfile);
         return;
     }
     buildBlock(f560::ReadProfile, {profileNo}, 0);
     std::memset(replyReport, 0, sizeof replyReport);
     std::memcpy(bulkBuffer, src128, sizeof bulkBuffer);
-    sendGetCommand(sizeof bulkBuffer);
+    if (!sendGetCommand(sizeof bulkBuffer))
+        noteFailure(f560::ReadProfile);
     std::memcpy(src128, bulkBuffer, sizeof bulkBuffer);
 }

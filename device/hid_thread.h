@@ -44,6 +44,11 @@ public:
     // Keys the scrambling; loaded by the link check and kept for every later exchange.
     scrambling::SecrecyCode secrecyCode = {};
 
+    // Exchanges that did not complete (a busy gate or a failed report),
+    // counted over the object's life: a caller compares the count before and
+    // after a request to learn whether all of it reached the mouse.
+    int failedExchanges() const { return failures; }
+
     // Transport, in the order a command uses it.
     bool acquireLink();
     void settleDelay();
@@ -58,6 +63,10 @@ public:
     // Clears the run flag and waits for a running reader to end (at most one
     // read of 500 ms), so that the device list or this object can go.
     void stopReader();
+
+signals:
+    // An exchange did not complete; `code` is its command code.
+    void exchangeFailed(uchar code);
 
 public slots:
     uchar hidCS(uchar* cmd);
@@ -97,6 +106,7 @@ private:
     // The reader's own copy of its event path: the GUI thread may change
     // the device list while the reader runs.
     QString readerPath;
+    int failures = 0;
 
     struct Bulk {
         const uchar* data;  // may be null: all zeros
@@ -108,6 +118,8 @@ private:
     bool gunFlag() const;
     void closeCommandHandle();
     bool endExchange(bool ok);
+    // The one place an exchange that did not complete is made known.
+    void noteFailure(const commands::Shape& shape);
     void buildBlock(const commands::Shape& shape, std::initializer_list<uchar> params, int bulkLength);
     bool runSet(const commands::Shape& shape, std::initializer_list<uchar> params, Bulk bulk = {nullptr, 0, 0});
     void runSlotSet(const commands::Shape& shape, uchar value);

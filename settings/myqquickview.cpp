@@ -34,6 +34,9 @@ myQQuickView::myQQuickView(QWidget* parent)
     setResizeMode(QQuickWidget::SizeViewToRootObject);
     setClearColor(Qt::transparent);
     setAttribute(Qt::WA_AlwaysStackOnTop);
+    // The window's notice is the shell's; whoever finds a failed change
+    // reports it through the signal.
+    connect(this, &myQQuickView::changeFailed, this, [this](const QString& what) { callRoot("changeFailed", what); });
 }
 
 // ---- relays --------------------------------------------------------------------
@@ -335,17 +338,26 @@ void myQQuickView::setDataList(QVariant key, QVariantList datalist)
 // Every device operation needs the transport; without it (no main window
 // yet) it does nothing and reads give their empty value.
 
+template <typename Operation>
+void myQQuickView::sendChange(const char* what, Operation operation)
+{
+    if (!transport)
+        return;
+    const int failedBefore = transport->failedExchanges();
+    operation(*transport);
+    if (transport->failedExchanges() != failedBefore)
+        emit changeFailed(QLatin1String(what));
+}
+
 QVariant myQQuickView::mouseSendMacroData(QVariantList macroData, QVariant macroIndex)
 {
-    if (transport)
-        macrotransfer::sendMacroData(*transport, flags(), macroData, macroIndex);
+    sendChange("macro", [&](Hid_Thread& hid) { macrotransfer::sendMacroData(hid, flags(), macroData, macroIndex); });
     return true;
 }
 
 void myQQuickView::mouseSendGundata(int mode, QVariantList data)
 {
-    if (transport)
-        guntransfer::sendGunData(*transport, flags(), profileBlocks, mode, data);
+    sendChange("gun", [&](Hid_Thread& hid) { guntransfer::sendGunData(hid, flags(), profileBlocks, mode, data); });
 }
 
 void myQQuickView::mouseSetKeyboardoption(uchar byte1, uchar byte2, uchar byte3, uchar byte4)
@@ -356,41 +368,43 @@ void myQQuickView::mouseSetKeyboardoption(uchar byte1, uchar byte2, uchar byte3,
 
 void myQQuickView::mouseSetReportRate(uchar rate)
 {
-    if (transport)
-        reportrate::setReportRate(*transport, flags(), rate);
+    sendChange("reportRate", [&](Hid_Thread& hid) { reportrate::setReportRate(hid, flags(), rate); });
 }
 
 void myQQuickView::mouseResetKeyMatrix()
 {
-    if (transport)
-        keymatrix::resetKeyMatrix(*transport, flags(), stores.profileStore(false));
+    sendChange("buttons",
+               [&](Hid_Thread& hid) { keymatrix::resetKeyMatrix(hid, flags(), stores.profileStore(false)); });
 }
 
 void myQQuickView::mouseSetKeyMatrix(QVariantList src64, bool isSendData, QVariantList otherParam)
 {
     if (transport)
-        keymatrix::setKeyMatrix(*transport, flags(), stores.profileStore(false), profileBlocks, src64, isSendData,
-                                otherParam);
+        sendChange("buttons", [&](Hid_Thread& hid) {
+            keymatrix::setKeyMatrix(hid, flags(), stores.profileStore(false), profileBlocks, src64, isSendData,
+                                    otherParam);
+        });
     else
         keymatrix::storeLayout(stores.profileStore(false), src64);
 }
 
 void myQQuickView::mouseSetDpi(int dpiCount, QString sensorType, QVariantList dpiValueArray)
 {
-    if (transport)
-        dpi::setDpi(*transport, flags(), profileBlocks, dpiCount, sensorType, dpiValueArray);
+    sendChange("dpi", [&](Hid_Thread& hid) {
+        dpi::setDpi(hid, flags(), profileBlocks, dpiCount, sensorType, dpiValueArray);
+    });
 }
 
 void myQQuickView::mouseSetRGBEffect(uchar effect, uchar option1, uchar option2)
 {
-    if (transport)
-        lighting::setEffect(*transport, flags(), profileBlocks, effect, option1, option2);
+    sendChange("lighting", [&](Hid_Thread& hid) {
+        lighting::setEffect(hid, flags(), profileBlocks, effect, option1, option2);
+    });
 }
 
 void myQQuickView::mouseSetRGBColor(uchar type, QVariantList src24)
 {
-    if (transport)
-        lighting::setColor(*transport, flags(), profileBlocks, type, src24);
+    sendChange("lighting", [&](Hid_Thread& hid) { lighting::setColor(hid, flags(), profileBlocks, type, src24); });
 }
 
 QVariantList myQQuickView::GetKeyboardoption()
@@ -400,8 +414,7 @@ QVariantList myQQuickView::GetKeyboardoption()
 
 void myQQuickView::mouseSetCurrentDPI(uchar currentDPI)
 {
-    if (transport)
-        dpi::setCurrentStage(*transport, family560(), currentDPI);
+    sendChange("dpi", [&](Hid_Thread& hid) { dpi::setCurrentStage(hid, family560(), currentDPI); });
 }
 
 QVariant myQQuickView::mouseGetCurrentDPI()
@@ -411,8 +424,7 @@ QVariant myQQuickView::mouseGetCurrentDPI()
 
 void myQQuickView::mouseSetProfile(uint profileNo)
 {
-    if (transport)
-        profileBlocks.write(*transport, profileNo);
+    sendChange("profile", [&](Hid_Thread& hid) { profileBlocks.write(hid, profileNo); });
 }
 
 void myQQuickView::mouseReadProfile(uint profileNo)
@@ -428,6 +440,5 @@ QVariant myQQuickView::mouseReadCurrentProfile()
 
 void myQQuickView::mouseSwitchKeyMatrix(int indexNo)
 {
-    if (transport)
-        deviceslot::switchKeyMatrix(*transport, family560(), indexNo);
+    sendChange("buttons", [&](Hid_Thread& hid) { deviceslot::switchKeyMatrix(hid, family560(), indexNo); });
 }

@@ -35,6 +35,13 @@ public:
     // end of a protection period that was running when it went.
     void setDeviceGone(bool gone);
 
+signals:
+    // A change the user made did not reach the mouse, named by what it
+    // changes: "buttons", "dpi", "lighting", "reportRate", "macro", "gun",
+    // "profile". The stores keep the new value; the window says so and
+    // leaves the page unsaved.
+    void changeFailed(const QString& what);
+
 public slots:
     void clearHidBusy();
     void initUI();
@@ -108,5 +115,9 @@ private:
     bool deviceGone = false;
 
     void callRoot(const char* function, const QVariant& argument);
+    // Runs a device operation that changes `what`; a command of it that did
+    // not reach the mouse makes one changeFailed for the whole operation.
+    template <typename Operation>
+    void sendChange(const char* what, Operation operation);
     void queueRoot(const char* function);
 };

@@ -35,6 +35,13 @@ Item {
 
     property var mainLang: ["Editor", "Macro Editor", "Gun Editor", "Report Rate", "Config", "Reset",
         "Reset factory setting", "Cancel", "OK", "System setting", "Save", "", "", "", ""]
+    // What the notice says when a change did not reach the mouse, by the
+    // positions of failedChangeTargets(); the last one for anything else.
+    property var noticeLang: ["The button change did not reach the mouse.",
+        "The DPI change did not reach the mouse.", "The lighting change did not reach the mouse.",
+        "The report rate change did not reach the mouse.", "The macro did not reach the mouse.",
+        "The gun data did not reach the mouse.", "The profile did not reach the mouse.",
+        "A change did not reach the mouse."]
     property bool isColorful: false
     property bool isGun: true
     property string icType: "553"
@@ -331,6 +338,10 @@ Item {
             ["gunControl", function (texts) { gunControlMain.gunControlLang = fitTexts(texts, gunControlMain.gunControlLang) }],
             ["profile", function (texts) { profileMain.profileLang = fitTexts(texts, profileMain.profileLang) }],
             ["keyCode", function (texts) { _KeyCodeString.names = texts }],
+            // A language file from before the notice keeps the built-in texts.
+            ["notice", function (texts) {
+                noticeLang = fitTexts(texts, noticeLang).map(function (text, i) { return text !== "" ? text : noticeLang[i] })
+            }],
             // Read for its side effect: it replaces the tray's DPI texts.
             ["other", null]
         ]
@@ -396,6 +407,7 @@ Item {
         if (powerOnLogo.visible) {
             powerOnLogo.visible = false
             envItem.visible = true
+            console.log("main screen shown")
         }
     }
 
@@ -407,6 +419,30 @@ Item {
     function setCurrentStage(stage) {
         dpiSettingMain.currentDPI = stage
         console.log("DPI stage", stage + 1)
+    }
+
+    // What a failed change names (the bridge's word for it): the position of
+    // its notice text, and the page left unsaved so that Save, or closing the
+    // gun page, sends it again.
+    function failedChangeTargets() {
+        return {
+            "buttons": { text: 0, page: keyMatrixMain },
+            "dpi": { text: 1, page: dpiSettingMain },
+            "lighting": { text: 2, page: lightControlMain },
+            "reportRate": { text: 3, page: null },
+            "macro": { text: 4, page: null },
+            "gun": { text: 5, page: gunControlMain },
+            "profile": { text: 6, page: null }
+        }
+    }
+
+    // The bridge: a change did not reach the mouse. The stores keep it.
+    function changeFailed(what) {
+        var targets = failedChangeTargets()
+        var target = targets.hasOwnProperty(String(what)) ? targets[String(what)] : { text: 7, page: null }
+        if (target.page !== null)
+            target.page.isSave = true
+        failureNotice.add(noticeLang[target.text])
     }
 
     // Captured input goes to whoever records; nothing here keeps or logs it.
@@ -930,6 +966,17 @@ Item {
         matrix: keyMatrixMain
         macroEditor: macroEditorMain
         mouseView: mouseMain
+    }
+
+    // Over everything, yet only where it is: the rest of the window stays usable.
+    Notice {
+        id: failureNotice
+        objectName: "failureNotice"
+        theme: mainIten
+        z: 100
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 48
     }
 
     MovableDialog {

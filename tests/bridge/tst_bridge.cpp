@@ -1,5 +1,7 @@
-// The bridge's generic accessors and relays, and the profile-block
-// operations of the 560 family.
+// The bridge's generic accessors and relays, the profile-block operations
+// of the 560 family, and a change that did not reach the mouse becoming the
+// window's notice.
+#include "debugcapture.h"
 #include "fixturetree.h"
 #include "myqquickview.h"
 #include "settingsfile.h"
@@ -16,6 +18,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+#include <map>
 #include <thread>
 
 using vmouse::CallKind;
@@ -48,6 +52,8 @@ private slots:
     void profileBlockOutsideTheFive();
     void activeSlotAndKeyMatrix_data();
     void activeSlotAndKeyMatrix();
+    void failedChangeBecomesTheNotice_data();
+    void failedChangeBecomesTheNotice();
 };
 
 void Bridge::accessorsReadTheRightStore()
@@ -319,6 +325,124 @@ void Bridge::activeSlotAndKeyMatrix()
     rig.hid.deviceList[0].commandPath.clear();
     QCOMPARE(view.mouseReadCurrentProfile(), QVariant(0));
     QCOMPARE(view.mouseGetCurrentDPI(), QVariant(0));
+}
+
+void Bridge::failedChangeBecomesTheNotice_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("fault");   // "report", "second report", "bulk" (a packet after the block), "gate"
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("page");    // the page left unsaved; empty for none
+    QTest::addColumn<QString>("notice");
+    QTest::addColumn<QString>("logged");  // the debug line of a busy gate
+    QTest::newRow("553 lighting effect") << "553" << "effect" << "report" << "lighting" << "lightControlMain"
+                                         << "The lighting change did not reach the mouse." << "";
+    QTest::newRow("553 DPI stages") << "553" << "dpi" << "bulk" << "dpi" << "dpiSettingMain"
+                                    << "The DPI change did not reach the mouse." << "";
+    QTest::newRow("553 key matrix, gate busy") << "553" << "keys" << "gate" << "buttons" << "keyMatrixMain"
+                                               << "The button change did not reach the mouse." << "cmd Failed 12";
+    QTest::newRow("553 macro") << "553" << "macro" << "bulk" << "macro" << ""
+                               << "The macro did not reach the mouse." << "";
+    // The 553's gun data reads the keyboard option first.
+    QTest::newRow("553 gun data, its read") << "553" << "gun" << "report" << "gun" << "gunControlMain"
+                                  << "The gun data did not reach the mouse." << "";
+    QTest::newRow("553 report rate") << "553" << "rate" << "report" << "reportRate" << ""
+                                     << "The report rate change did not reach the mouse." << "";
+    QTest::newRow("560 lighting colour") << "560" << "colour" << "bulk" << "lighting" << "lightControlMain"
+                                         << "The lighting change did not reach the mouse." << "";
+    QTest::newRow("553 gun data, its set") << "553" << "gun" << "second report" << "gun" << "gunControlMain"
+                                           << "The gun data did not reach the mouse." << "";
+    QTest::newRow("560 report rate, second slot") << "560" << "rate" << "second report" << "reportRate" << ""
+                                                  << "The report rate change did not reach the mouse." << "";
+    QTest::newRow("560 gun data") << "560" << "gun" << "report" << "gun" << "gunControlMain"
+                                  << "The gun data did not reach the mouse." << "";
+    QTest::newRow("560 profile block") << "560" << "profile" << "report" << "profile" << ""
+                                       << "The profile did not reach the mouse." << "";
+    QTest::newRow("560 DPI stage, gate busy") << "560" << "stage" << "gate" << "dpi" << "dpiSettingMain"
+                                              << "The DPI change did not reach the mouse." << "cmd Failed 04";
+    QTest::newRow("560 key matrix") << "560" << "keys" << "bulk" << "buttons" << "keyMatrixMain"
+                                    << "The button change did not reach the mouse." << "";
+}
+
+// A report of a device operation fails on the virtual mouse: the bridge
+// says once what did not reach the mouse, the shell shows it and leaves the
+// page unsaved; the same operation on a mouse that answers says nothing.
+void Bridge::failedChangeBecomesTheNotice()
+{
+    QFETCH(QString, family);
+    QFETCH(QString, operation);
+    QFETCH(QString, fault);
+    QFETCH(QString, what);
+    QFETCH(QString, page);
+    QFETCH(QString, notice);
+    QFETCH(QString, logged);
+    FixtureTree tree;
+    tree.setGlobal(QStringLiteral("mouse/icType"), family);
+    vmouse::DeviceConfig config;
+    config.family = family == QLatin1String("560") ? vmouse::Family::Fw560 : vmouse::Family::Fw553;
+    WireRig rig(config);
+    rig.owner.family = family;
+    rig.owner.gun = false;   // the 560's rate and stage go to all four slots
+    myQQuickView view;
+    QObject controller;
+    view.transport = &rig.hid;
+    view.rootContext()->setContextProperty(QStringLiteral("ui_View"), &view);
+    view.rootContext()->setContextProperty(QStringLiteral("hid"), &rig.hid);
+    view.rootContext()->setContextProperty(QStringLiteral("ui_Ctl"), &controller);
+    view.setSource(QUrl(QStringLiteral("qrc:modules/qml/main")));
+    QQuickItem* root = view.rootObject();
+    QVERIFY(root);
+    root->setVisible(true);   // as the first connection leaves it
+    QObject* shown = root->findChild<QObject*>(QStringLiteral("failureNotice"));
+    QVERIFY(shown);
+    QSignalSpy failed(&view, &myQQuickView::changeFailed);
+
+    const QVariantList layout(64, 1);
+    const std::map<QString, std::function<void()>> operations{
+        {"effect", [&] { view.mouseSetRGBEffect(2, 3, 4); }},
+        {"colour", [&] { view.mouseSetRGBColor(1, QVariantList(24, 0x40)); }},
+        {"dpi", [&] { view.mouseSetDpi(4, QStringLiteral("3360"), {400, 800, 1600, 3200, 4000, 5000, 5500, 6000}); }},
+        {"keys", [&] { view.mouseSetKeyMatrix(layout, true, {40, 55, 70}); }},
+        {"macro", [&] { view.mouseSendMacroData(QVariantList(20, 7), 2); }},
+        {"gun", [&] { view.mouseSendGundata(1, {7, 8, 9}); }},
+        {"rate", [&] { view.mouseSetReportRate(2); }},
+        {"profile", [&] { view.mouseSetProfile(2); }},
+        {"stage", [&] { view.mouseSetCurrentDPI(3); }},
+    };
+    const std::function<void()>& run = operations.at(operation);
+
+    // A mouse that takes everything: no notice.
+    run();
+    QVERIFY(!rig.calls(CallKind::SendFeature).empty());
+    QCOMPARE(failed.size(), 0);
+    QCOMPARE(rig.hid.failedExchanges(), 0);
+    QVERIFY(!shown->property("visible").toBool());
+
+    vmouse::clearRecord();
+    if (fault == QLatin1String("gate"))
+        rig.hid.linkIdle = false;
+    else if (fault == QLatin1String("second report"))
+        vmouse::failCall(CallKind::SendFeature, 2);
+    else
+        vmouse::failCall(fault == QLatin1String("bulk") ? CallKind::Write : CallKind::SendFeature);
+    const DebugCapture debug;
+    run();
+    rig.hid.linkIdle = true;
+
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed.at(0).at(0).toString(), what);
+    QVERIFY(rig.hid.failedExchanges() > 0);   // what a caller without the window reads
+    QVERIFY(shown->property("visible").toBool());
+    QCOMPARE(shown->property("lines").toStringList(), QStringList{notice});
+    if (!page.isEmpty())
+        QVERIFY(root->findChild<QObject*>(page)->property("isSave").toBool());
+    QStringList failureLines = debug.lines().filter(QStringLiteral("cmd Failed"));
+    failureLines.removeDuplicates();   // a busy gate drops every command of the operation
+    QCOMPARE(failureLines, logged.isEmpty() ? QStringList{} : QStringList{logged});
+    // The 560's rate sends no slot after the one that failed.
+    if (operation == QLatin1String("rate") && family == QLatin1String("560"))
+        QCOMPARE(rig.calls(CallKind::SendFeature).size(), size_t(2));
 }
 
 QTEST_MAIN(Bridge)

@@ -4,6 +4,7 @@
 // virtual mouse preloaded, the display's pointer and keyboard, readers of
 // the wire record, the firmware's state and the stored settings, and the
 // main screen's places.
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,10 +14,10 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include "programcopy.h"
 #include "programlog.h"
+#include "screenpicture.h"
 #include "xvfbserver.h"
 
 inline const QString kBin = QStringLiteral(KESTREL_BIN_DIR);
@@ -57,7 +58,7 @@ public:
     }
     // Started, in `language` if one is given, and waited for until the main
     // screen is up and usable: the first stage shown and the first
-    // protection period over (it logs nothing when it ends).
+    // protection period over.
     bool startShown(const QString& language = QString())
     {
         if (!language.isEmpty() && !useLanguage(language))
@@ -67,10 +68,7 @@ public:
     }
     bool waitForMainScreen()
     {
-        if (!waitForLine(QStringLiteral("qml: DPI stage 1")))
-            return false;
-        QTest::qWait(1500);
-        return true;
+        return waitForLine(QStringLiteral("qml: DPI stage 1")) && waitForLine(QStringLiteral("qml: main screen shown"));
     }
 
     QString executable() const { return dir.filePath(QStringLiteral("kestrel-orbit")); }
@@ -131,8 +129,9 @@ inline void screenshot(const QString& display, const QString& name)
 }
 
 // A display's pointer and keyboard, driven with xdotool, and its picture.
-// Each action waits until what it set off has settled: a drop-down's slide,
-// a slider's glide.
+// Each action waits until what it set off has settled (a drop-down's slide,
+// a slider's glide, keys the capture hands on): the picture has changed and
+// then holds still.
 class Screen
 {
 public:
@@ -147,9 +146,10 @@ public:
     // Button 1 left, 3 right.
     void click(QPoint at, int button = 1) const
     {
+        const QByteArray before = picture();
         xdotool(QStringList{QStringLiteral("mousemove")} + coordinates(at)
                 + QStringList{QStringLiteral("click"), QString::number(button)});
-        QTest::qWait(kSettleMs);
+        settle(before);
     }
     // Presses at `from`, moves to `to` in `steps` even steps and lets go.
     // Sliders and handles start dragging with the first move, which is lost.
@@ -158,56 +158,78 @@ public:
         xdotool(QStringList{QStringLiteral("mousemove")} + coordinates(from)
                 + QStringList{QStringLiteral("mousedown"), QStringLiteral("1")});
         for (int step = 1; step <= steps; ++step) {
+            const QByteArray before = picture();
             move(from + (to - from) * step / steps);
-            QTest::qWait(40);
+            settle(before);
         }
+        const QByteArray before = picture();
         xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
-        QTest::qWait(kSettleMs);
+        settle(before);
     }
     // Wheel notches at `at`: positive scrolls down.
     void wheel(QPoint at, int notches) const
     {
         move(at);
+        const QByteArray before = picture();
         for (int i = 0; i < qAbs(notches); ++i)
             xdotool({QStringLiteral("click"), notches > 0 ? QStringLiteral("5") : QStringLiteral("4")});
-        QTest::qWait(kSettleMs);
+        settle(before);
     }
     // Keys by X name ("a", "ctrl+shift+a+b", "KP_Enter"), one after another.
     void keys(const QStringList& names) const
     {
+        const QByteArray before = picture();
         xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("150")} + names);
-        QTest::qWait(600);   // the capture hands the keys on from its own thread
+        settle(before);
     }
     void type(const QString& text) const { xdotool({QStringLiteral("type"), text}); }
     // A screenshot into the build tree, once the last change has been drawn.
     void shot(const QString& fileName) const
     {
-        QTest::qWait(300);
+        settle(QByteArray());
         screenshot(display, fileName);
     }
 
+    // The window's picture (at 0,0: no window manager), as a digest.
+    QByteArray picture() const { return screenPicture(display, QRect(0, 0, 1024, 640)); }
+
+    // Waits until what the last action set off is over: the picture has left
+    // `before` (an action that changes nothing to see has a second to show
+    // it) and then stays the same for a few frames; all within 5 s.
+    void settle(const QByteArray& before) const
+    {
+        const QDeadlineTimer toChange(1000);
+        QByteArray last = picture();
+        bool changed = last != before;
+        QElapsedTimer unchanged;
+        unchanged.start();
+        QTest::qWaitFor([&] {
+            const QByteArray now = picture();
+            if (now != last) {
+                last = now;
+                changed = true;
+                unchanged.restart();
+                return false;
+            }
+            return (changed || toChange.hasExpired()) && unchanged.elapsed() >= kStillMs;
+        }, 5000);
+    }
+
 private:
-    static constexpr int kSettleMs = 350;
+    static constexpr int kStillMs = 200;   // a dozen frames without a change
     static QStringList coordinates(QPoint at) { return {QString::number(at.x()), QString::number(at.y())}; }
 
     QString display;
 };
 
-// The program's window on `display`, waited for up to 10 s; empty if none.
+// The program's window on `display`, waited for up to 10 s (xdotool's own
+// wait for it to appear); empty if none.
 inline QString windowOf(const QString& display)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 10000) {
-        const QString id = Screen(display)
-                               .xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                                         QStringLiteral("^Kestrel Orbit$")})
-                               .section(QLatin1Char('\n'), 0, 0);
-        if (!id.isEmpty())
-            return id;
-        QThread::msleep(100);
-    }
-    return QString();
+    return Screen(display)
+        .xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                  QStringLiteral("--name"), QStringLiteral("^Kestrel Orbit$")})
+        .section(QLatin1Char('\n'), 0, 0);
 }
 
 // Quits through the window's shortcut; true once the program has ended.

@@ -103,8 +103,7 @@ void Buttons::recordAMacroForButtonFour()
     screen.click(macroEditor::close);
     screen.click(assignment::repeatUntilReleased);
     screen.click(assignment::macroList);
-    screen.click(scene::listRow(assignment::macroList, 0));
-    QTest::qWait(300);    // the list reports the choice once it has shut
+    screen.click(scene::listRow(assignment::macroList, 0));   // settles once the list has shut
     screen.shot(QStringLiteral("assign-macro-%1.png").arg(tag));
     screen.click(assignment::close);
 

@@ -47,7 +47,8 @@ private slots:
 };
 
 // Gun mode 2 gets another gun with a new period and Y; closing the page
-// sends the three modes' data, here into the 560's profile blocks 2, 3, 4.
+// sends the three modes' data, here into the 560's profile blocks 2, 3, 4,
+// and then the key matrix with the new periods.
 void GunAndProfile::gunEditorSendsTheModesOnClosing()
 {
     Program program(screen.name());
@@ -63,8 +64,9 @@ void GunAndProfile::gunEditorSendsTheModesOnClosing()
     screen.shot(QStringLiteral("gun-editor-changed.png"));
     program.clearRecord();
     screen.click(gunEditor::close);
-    // Each block takes a command and four paced packets.
-    QTRY_COMPARE_WITH_TIMEOUT(profileBlock(program, 4).mid(78, 4).toHex(), QByteArray("f0000008"), 8000);
+    // Each block takes a command and four paced packets; the key matrix,
+    // last of all, its own command and 128 bytes.
+    QTRY_COMPARE_WITH_TIMEOUT(bulkAfter(program, QStringLiteral("000d01")).size(), 128, 10000);
 
     const QStringList unp9 = storedValue(program, QStringLiteral("modules/gun/gunData.bin"), QStringLiteral("gunData/4"))
                                  .split(QLatin1String(", "));
@@ -76,11 +78,13 @@ void GunAndProfile::gunEditorSendsTheModesOnClosing()
     QCOMPARE(storedValue(program, QStringLiteral("modules/setting/apConfig.bin"), QStringLiteral("mouse/selectGun")),
              QStringLiteral("0, 4, 2"));
 
-    // Three profile-block writes, modes 1, 2, 3 in order, and nothing else yet.
+    // Three profile-block writes, modes 1, 2, 3 in order, then matrix 1 (no
+    // gun switch in the layout): nothing else.
     const QStringList reports = featureReports(program);
-    QCOMPARE(reports.size(), 3);
+    QCOMPARE(reports.size(), 4);
     for (int mode = 1; mode <= 3; ++mode)
         QVERIFY2(reports[mode - 1].startsWith(QStringLiteral("000c0%1").arg(mode + 1)), qPrintable(reports.join(' ')));
+    QVERIFY2(reports[3].startsWith(QStringLiteral("000d0180")), qPrintable(reports.join(' ')));
     // Bytes 78..81 of each block: the left button, times, X, Y of the mode's gun.
     const QList<QByteArray> expected = {QByteArray::fromHex("f0000005"), QByteArray::fromHex("f00000") + char(y),
                                         QByteArray::fromHex("f0000008")};

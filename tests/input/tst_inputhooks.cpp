@@ -167,7 +167,7 @@ void InputHooksTest::mapsHaveTheirRows()
 {
     const auto scan = InputHooks::buildScanCodeMap();
     const auto vk = InputHooks::buildVirtualKeyMap(false);
-    QCOMPARE(scan.size(), std::size_t(105));
+    QCOMPARE(scan.size(), std::size_t(106));
     QCOMPARE(vk.size(), std::size_t(121));
 
     // The rows that differ from a plain set-1 table.
@@ -179,7 +179,9 @@ void InputHooksTest::mapsHaveTheirRows()
     QCOMPARE(scan.at(0x4501), 0x90);   // Num Lock
     QCOMPARE(scan.at(0x3701), 0x2C);   // Print Screen
     QCOMPARE(scan.at(0x6E00), 0x86);
-    QCOMPARE(scan.count(0x5C01), std::size_t(0));   // no right Windows key
+    QCOMPARE(scan.at(0x5B01), 0x5B);   // left Windows key
+    QCOMPARE(scan.at(0x5C01), 0x5C);   // right Windows key, like its twin
+    QCOMPARE(scan.count(0x5C00), std::size_t(0));
     QCOMPARE(vk.at(0x0E), 0x58);
     QCOMPARE(vk.at(0xC1), 0x87);
     QCOMPARE(vk.at(0xC2), 0x85);
@@ -308,12 +310,15 @@ void InputHooksTest::shiftKeysAndTheExtendedFlag()
     // The flag picks the key, whatever other flag bits are set.
     QCOMPARE(capture.tap(0x1D, Extended | 0x10), 0xE4);   // right Ctrl, injected
     QCOMPARE(capture.tap(0x1D, 0x10), 0xE0);
+    // The Windows keys, both extended: left GUI and right GUI.
+    QCOMPARE(capture.tap(0x5B, Extended), 0xE3);
+    QCOMPARE(capture.tap(0x5C, Extended), 0xE7);
+    QCOMPARE(capture.tap(0x5C), -1);
 }
 
 void InputHooksTest::keysWithoutRowsAreNotReported()
 {
     Capture capture;
-    QCOMPARE(capture.tap(0x5C, Extended), -1);   // right Windows key
     QCOMPARE(capture.tap(0x20, Extended), -1);   // Mute
     QCOMPARE(capture.tap(0x64), -1);             // F13
     QCOMPARE(capture.tap(0), -1);
@@ -393,7 +398,7 @@ void InputHooksTest::installsBothHooksOrNone()
         QVERIFY(!hooks.keyboardHookInstalled() && !hooks.mouseHookInstalled());
         QVERIFY(!state.keyboardOn && !state.mouseOn);
         // The maps are built all the same.
-        QCOMPARE(hooks.scanCodeMap().size(), std::size_t(105));
+        QCOMPARE(hooks.scanCodeMap().size(), std::size_t(106));
     }
     {
         FakeSource::State state;

@@ -6,6 +6,7 @@
 // The process never reaches the user's own settings: the session bus is
 // pointed at nothing and the configuration home is temporary throughout.
 #include "debugcapture.h"
+#include "environmentskip.h"
 #include "pointersettings.h"
 
 #include <QDeadlineTimer>
@@ -244,7 +245,7 @@ private slots:
     void gnomeStoresTheDoubleClickTime()
     {
         if (!haveGSettingsTools())
-            QSKIP("gsettings and glib-compile-schemas are not installed");
+            ENVIRONMENT_SKIP("gsettings and glib-compile-schemas are not installed");
         QTemporaryDir schemas;
         QVERIFY(prepareGnomeStore(schemas));
         qputenv("GSETTINGS_BACKEND", "keyfile");
@@ -268,7 +269,7 @@ private slots:
     void gnomeHasNoWheelLines()
     {
         if (!haveGSettingsTools())
-            QSKIP("gsettings and glib-compile-schemas are not installed");
+            ENVIRONMENT_SKIP("gsettings and glib-compile-schemas are not installed");
         QTemporaryDir schemas;
         QVERIFY(prepareGnomeStore(schemas));
         qputenv("GSETTINGS_BACKEND", "keyfile");
@@ -281,7 +282,7 @@ private slots:
     void gnomeWriteThatIsNotStoredWritesTheLine()
     {
         if (!haveGSettingsTools())
-            QSKIP("gsettings and glib-compile-schemas are not installed");
+            ENVIRONMENT_SKIP("gsettings and glib-compile-schemas are not installed");
         // The default store (dconf) with no session bus: gsettings accepts the
         // write and exits with 0, yet the value never arrives.
         QTemporaryDir schemas;

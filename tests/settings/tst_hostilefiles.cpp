@@ -3,6 +3,7 @@
 // copied; a read-only or full settings folder leaves the program running,
 // reported on the debug channel, with nothing it had lost.
 #include "debugcapture.h"
+#include "environmentskip.h"
 #include "fixturetree.h"
 #include "importcheck.h"
 #include "macrolibrary.h"
@@ -11,12 +12,13 @@
 #include "storetest.h"
 
 #include <QDirIterator>
+#include <csignal>
 #include <functional>
 #include <optional>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,7 +129,7 @@ bool runUnprivileged(const char* function, QString* skip, QString* failure)
         if (!runUnprivileged(function, &skip, &failure)) {                   \
             QVERIFY2(failure.isEmpty(), qPrintable(failure));                \
             if (!skip.isEmpty())                                             \
-                QSKIP(qPrintable(skip));                                     \
+                ENVIRONMENT_SKIP(skip);                                      \
             return;                                                          \
         }                                                                    \
         if (!qEnvironmentVariableIsSet(kChildTree))                          \
@@ -309,46 +311,63 @@ void HostileFiles::readOnlySettingsFolder()
     QCOMPARE(readAfterRestart(p1, kDpiCount), QStringLiteral("QString:6"));
 }
 
+namespace {
+
+// A full disk for this process: every write that would make a file longer
+// than `bytes` fails, as a write to a full folder does (EFBIG instead of
+// ENOSPC; the signal it would raise is ignored). Nothing is mounted, so it
+// runs for any user. The old limit comes back when the object goes.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = bytes;
+        ok = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+    bool ok = false;
+
+private:
+    rlimit saved{};
+    void (*previousHandler)(int) = nullptr;
+};
+
+} // namespace
+
 void HostileFiles::fullSettingsFolder()
 {
-    // A full disk, emulated by a tiny tmpfs over the settings folder.
     FixtureTree tree;
-    const QString folder = QDir::current().absoluteFilePath(QStringLiteral("modules/setting"));
-    const QString saved = QDir::current().absoluteFilePath(QStringLiteral("saved"));
-    QVERIFY(QDir().rename(folder, saved));
-    QVERIFY(QDir().mkpath(folder));
-    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") != 0)
-        QSKIP("cannot mount a small tmpfs to stand for a full disk (needs root)");
-    struct Unmount
-    {
-        QByteArray path;
-        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
-    } unmount{QFile::encodeName(folder)};
-    for (const QString& name : QDir(saved).entryList(QDir::Files))
-        QVERIFY(QFile::copy(saved + QLatin1Char('/') + name, folder + QLatin1Char('/') + name));
-
     const QString p1 = SettingsStores::profilePath(0);
     auto stores = std::make_unique<SettingsStores>();
     stores->profile(0)->setValue(kReportRate, 2);
-    // Fill what is left of the folder.
-    QFile filler(folder + QStringLiteral("/filler"));
-    QVERIFY(filler.open(QIODevice::WriteOnly));
-    const QByteArray block(4096, 'x');
-    while (filler.write(block) == block.size() && filler.flush()) {
-    }
-    filler.close();
+    settle();
     const QMap<QString, QByteArray> before = snapshot();
 
     DebugCapture debug;
-    stores->profile(0)->setValue(kDpiCount, 5);
-    settle();
+    {
+        // Far shorter than any settings file: the new file cannot be written whole.
+        FileSizeLimit full(64);
+        QVERIFY(full.ok);
+        stores->profile(0)->setValue(kDpiCount, 5);
+        settle();
+    }
     QVERIFY2(debug.lines().contains(QStringLiteral("Settings not saved: %1: the write failed (disk full?)").arg(QFileInfo(p1).absoluteFilePath())),
              qPrintable(debug.lines().join(QLatin1Char('\n'))));
     QCOMPARE(stores->profile(0)->value(kDpiCount), QVariant(5));
     QVERIFY(snapshot() == before);   // the old file is whole, not cut short
 
     // Space again: nothing was lost.
-    QVERIFY(QFile::remove(filler.fileName()));
     stores->profile(0)->sync();
     stores.reset();
     QCOMPARE(readAfterRestart(p1, kReportRate), QStringLiteral("QString:2"));

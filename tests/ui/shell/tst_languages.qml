@@ -2,8 +2,8 @@ import QtQuick
 import QtTest
 import "../support"
 
-// Both delivered languages carry every text the shell, the DPI page and the
-// key-name table show.
+// Both delivered languages carry every text the shell, the DPI page, the
+// key-name table and the failure notice show.
 SceneTestCase {
     id: testCase
     name: "Languages"
@@ -15,6 +15,7 @@ SceneTestCase {
             { section: "main", count: 15, filled: 11 },
             { section: "dpiSetting", count: 5, filled: 1 },
             { section: "keyCode", count: 133, filled: 133 },
+            { section: "notice", count: 8, filled: 8 },
             { section: "other", count: 8, filled: 8 }
         ]
         for (var l = 0; l < languages.length; ++l) {

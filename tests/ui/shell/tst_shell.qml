@@ -34,7 +34,7 @@ SceneTestCase {
             .concat(["ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
                      "ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
                      "ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
-                     "ui_View.getLangStrings", "ui_View.getLangStrings",
+                     "ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
                      "ui_View.getNameList", "ui_View.updataNameList",
                      "ui_View.getGlobalData", "ui_View.setCurrentProfile",
                      // the report rate, of the active profile
@@ -78,7 +78,7 @@ SceneTestCase {
         compare(recorder.callsTo("ui_View.getLangStrings").map(function (args) { return args.join(":") }),
                 ["main:English", "keyMatrix:English", "keyAssigment:English", "dpiSetting:English",
                  "lightControl:English", "macroEditor:English", "systemSetting:English", "gunControl:English",
-                 "profile:English", "keyCode:English", "other:English"])
+                 "profile:English", "keyCode:English", "notice:English", "other:English"])
         compare(recorder.callsTo("ui_View.setCurrentProfile"), [[3]])
         verify(scene.visible)
         verify(scene.isPownOn)
