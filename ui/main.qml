@@ -169,15 +169,16 @@ Item {
                 if (targets[i][1] !== null)
                     targets[i][1](texts)
             }
-            reportRateMain.init(false)
-            profileMain.init()
+            // The active profile first: every page below reads it.
             var number = parseInt(bridge.getGlobalData("mouse/profileNo"))
             profileNo = isNaN(number) ? 0 : number
+            bridge.setCurrentProfile(profileNo)
+            reportRateMain.init(false)
+            profileMain.init()
             profileMain.profileNo = profileNo
             showActiveProfile()
             upItem.profileList.closeMenu()
             console.log("profileNo", profileNo)
-            bridge.setCurrentProfile(profileNo)
             macroEditorMain.init()
             gunControlMain.init()
             keyAssigmentMain.init()

@@ -35,9 +35,9 @@ SceneTestCase {
                      "ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
                      "ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
                      "ui_View.getLangStrings", "ui_View.getLangStrings",
+                     "ui_View.getGlobalData", "ui_View.setCurrentProfile",
                      "ui_View.getData",
                      "ui_View.getNameList", "ui_View.updataNameList",
-                     "ui_View.getGlobalData", "ui_View.setCurrentProfile",
                      // macro editor, gun editor
                      "ui_View.getNameList",
                      "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGunData",
@@ -65,11 +65,15 @@ SceneTestCase {
         recorder.reset()
         copyInto(recorder.global, globals)
         recorder.global["mouse/profileNo"] = "3"
+        recorder.profiles[0]["mouse/reportRate"] = "3"
+        recorder.profiles[3]["mouse/reportRate"] = "1"
         recorder.answers["ui_View.mouseGetCurrentDPI"] = 2
         loadScene()
         verify(!scene.visible)
         scene.initUI()
         compare(recorder.names(), firstConnectionCalls([]))
+        // The report-rate box shows the active profile's 250 Hz, not profile 0's.
+        compare(child("reportRateList").currentSelect, 1)
         compare(recorder.callsTo("ui_View.getLangStrings").map(function (args) { return args.join(":") }),
                 ["main:English", "keyMatrix:English", "keyAssigment:English", "dpiSetting:English",
                  "lightControl:English", "macroEditor:English", "systemSetting:English", "gunControl:English",
