@@ -55,8 +55,10 @@ bool Hid_Thread::acquireLink()
 {
     Clock& clock = Clock::current();
     for (int tries = 0; !linkIdle; ++tries) {
-        if (tries == kGatePolls)
+        if (tries == kGatePolls) {
+            ++failedExchanges;
             return false;
+        }
         clock.sleepMs(kGatePollMs);
         clock.processEvents();
     }
@@ -294,6 +296,8 @@ void Hid_Thread::closeCommandHandle()
 bool Hid_Thread::endExchange(bool ok)
 {
     linkIdle = true;
+    if (!ok)
+        ++failedExchanges;
     return ok;
 }
 

@@ -34,6 +34,9 @@ public:
     hid_device* commandHandle = nullptr;
     hid_device* eventHandle = nullptr;
     bool linkIdle = true;
+    // Exchanges that failed or found the gate taken, counted since start:
+    // whoever runs a sequence can tell afterwards whether all of it went out.
+    int failedExchanges = 0;
     // The one flag both threads write: the GUI thread to stop the reader, the
     // reader when the device is gone.
     std::atomic<bool> readerRunning{false};
