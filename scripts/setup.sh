@@ -17,6 +17,7 @@ packages=(
     librsvg2-bin dpkg-dev desktop-file-utils appstream x11-utils
     x11-xserver-utils
     clang libclang-rt-14-dev
+    help2man
 )
 
 missing=()
