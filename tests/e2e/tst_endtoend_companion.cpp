@@ -278,6 +278,12 @@ void Companion::runningProgramCarriesItOut()
     QCOMPARE(log.mid(log.size() - 4),
              QStringList({"Companion request: profile switch 0", "Companion request: rate 250",
                           "Companion done: profile switch 0 0", "Companion done: rate 250 0"}));
+
+    // A report the mouse does not take: a failure, said so.
+    program.vmousectl({QStringLiteral("fail"), QStringLiteral("hid_send_feature_report")});
+    const Result failed = companion(program, Mode::ToProgram, {"rate", "125"});
+    QVERIFY2(failed.code == 1 && failed.out.isEmpty() && failed.err == QLatin1String("kestrel-orbit-ctl: the mouse stopped answering\n"),
+             qPrintable(describe(failed)));
     QVERIFY(quit(program, screen));
 }
 
