@@ -1,5 +1,6 @@
 #include "capturesource.h"
 #include "copydatafilter.h"
+#include "ctlservice.h"
 #include "datadir.h"
 #include "inputhooks.h"
 #include "platformchoice.h"
@@ -36,6 +37,11 @@ int main(int argc, char* argv[])
 
     Widget window;
     QObject::connect(&instance, &SingleInstance::messageReceived, &window, &Widget::receiveMessage);
+    // The command-line companion's requests, carried out as the clicks would be.
+    CtlService companion(&window);
+    instance.setRequestHandler(QLatin1String(ctl::kRequestPrefix), [&companion](const QString& message, const auto& answer) {
+        companion.handle(message, [answer](const ctl::Outcome& outcome) { answer(ctl::encodeOutcome(outcome)); });
+    });
     // A logout or Ctrl+C ends the program as "Quit (&Q)" does.
     QObject::connect(&termination, &TerminationSignals::received, &window, &Widget::exitSYS);
 

@@ -4,13 +4,16 @@
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QPointer>
 #include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -46,6 +49,45 @@ QString makePrivateFolder(const QString& path)
     return isPrivateFolder(path) ? path : QString();
 }
 #endif
+
+#ifdef Q_OS_LINUX
+// The folder already keeps other users out; the peer's own user id says so
+// again, should the socket ever be reachable some other way.
+bool fromSameUser(const QLocalSocket* socket)
+{
+    struct ucred peer = {};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0
+        && peer.uid == ::geteuid();
+}
+#else
+bool fromSameUser(const QLocalSocket*)
+{
+    return true;
+}
+#endif
+
+// A frame starts with its length (big-endian, all ones for a null text);
+// one longer than any message is refused before it is read.
+bool frameMayFit(QLocalSocket* socket)
+{
+    if (socket->bytesAvailable() > SingleInstance::kMaxFrameBytes)
+        return false;
+    const QByteArray head = socket->peek(4);
+    if (head.size() < 4)
+        return true;
+    const quint32 length = quint32(uchar(head[0])) << 24 | quint32(uchar(head[1])) << 16
+        | quint32(uchar(head[2])) << 8 | quint32(uchar(head[3]));
+    return length == 0xffffffffu || length <= SingleInstance::kMaxFrameBytes;
+}
+
+QByteArray frameOf(const QString& message)
+{
+    QByteArray frame;
+    QDataStream out(&frame, QIODevice::WriteOnly);
+    out << message;
+    return frame;
+}
 
 } // namespace
 
@@ -127,27 +169,75 @@ bool SingleInstance::sendMessage(const QString& message, int timeoutMs)
     socket.connectToServer(name);
     if (!socket.waitForConnected(timeoutMs))
         return false;
-    QByteArray frame;
-    QDataStream out(&frame, QIODevice::WriteOnly);
-    out << message;
-    socket.write(frame);
+    socket.write(frameOf(message));
     if (!socket.waitForBytesWritten(timeoutMs))
         return false;
     // The running instance confirms once its event loop has taken the message.
     return socket.waitForReadyRead(timeoutMs) && socket.read(1) == QByteArray(1, kAck);
 }
 
+void SingleInstance::setRequestHandler(const QString& prefix, RequestHandler handler)
+{
+    requestPrefix = prefix;
+    requestHandler = std::move(handler);
+}
+
+SingleInstance::Delivery SingleInstance::request(const QString& message, int timeoutMs, QString* answer)
+{
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(kConnectMs))
+        return Delivery::NotRunning;
+    socket.write(frameOf(message));
+    QDataStream in(&socket);
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        in.startTransaction();
+        QString text;
+        in >> text;
+        if (in.commitTransaction()) {
+            *answer = text;
+            return Delivery::Answered;
+        }
+        const qint64 left = timeoutMs - waited.elapsed();
+        if (in.status() == QDataStream::ReadCorruptData || left <= 0 || socket.bytesAvailable() > kMaxFrameBytes
+            || !socket.waitForReadyRead(int(left)))
+            return Delivery::NoAnswer;
+    }
+}
+
 void SingleInstance::acceptConnection()
 {
     while (QLocalSocket* socket = server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!fromSameUser(socket)) {
+            socket->abort();
+            continue;
+        }
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             QDataStream in(socket);
             in.startTransaction();
             QString message;
             in >> message;
-            if (!in.commitTransaction())
-                return;   // wait for the rest of the frame
+            if (!in.commitTransaction()) {
+                // Wait for the rest of the frame, unless it cannot be one.
+                if (in.status() == QDataStream::ReadCorruptData || !frameMayFit(socket))
+                    socket->abort();
+                return;
+            }
+            if (requestHandler && !requestPrefix.isEmpty() && message.startsWith(requestPrefix)) {
+                // One request a connection; the answer closes it.
+                disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+                const QPointer<QLocalSocket> guarded(socket);
+                requestHandler(message, [guarded](const QString& answer) {
+                    if (!guarded || guarded->state() != QLocalSocket::ConnectedState)
+                        return;   // the caller gave up
+                    guarded->write(frameOf(answer));
+                    guarded->disconnectFromServer();
+                });
+                return;
+            }
             socket->write(QByteArray(1, kAck));
             socket->flush();
             emit messageReceived(message);

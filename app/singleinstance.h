@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QLocalServer;
 
 // One running copy per user and executable. The first instance listens on a
@@ -24,6 +26,21 @@ public:
     // Delivers `message` to the running instance; true once it confirmed.
     bool sendMessage(const QString& message, int timeoutMs);
 
+    // Requests: a message that starts with the handler's prefix is not
+    // confirmed at once but handed to the handler, whose answer goes back
+    // on the same connection once it is ready.
+    using Answer = std::function<void(const QString& answer)>;
+    using RequestHandler = std::function<void(const QString& request, const Answer& answer)>;
+    void setRequestHandler(const QString& prefix, RequestHandler handler);
+
+    // Sends `request` and waits up to `timeoutMs` for its answer.
+    enum class Delivery { NotRunning, NoAnswer, Answered };
+    Delivery request(const QString& message, int timeoutMs, QString* answer);
+
+    // A frame larger than this is refused and its connection closed: the
+    // longest message is a request of a few kilobytes.
+    static constexpr qint64 kMaxFrameBytes = 64 * 1024;
+
     QString serverName() const { return name; }
 
     // On POSIX: $XDG_RUNTIME_DIR when it is the user's and closed to others,
@@ -40,4 +57,6 @@ private:
     QString name;
     QString folder;
     QLocalServer* server = nullptr;
+    QString requestPrefix;
+    RequestHandler requestHandler;
 };

@@ -25,7 +25,7 @@ cmake --build "$build" -j"$(nproc)" --target fuzz_all >/dev/null
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(fuzz_eventreport fuzz_replies fuzz_devicetable fuzz_macrofile fuzz_languagefile
-             fuzz_namelists fuzz_gundata fuzz_payloads)
+             fuzz_namelists fuzz_gundata fuzz_payloads fuzz_ctlrequest)
 fi
 
 # Seeds: the delivered files each parser reads, and a few hand-made inputs.
@@ -42,6 +42,9 @@ seed() {
         fuzz_eventreport) printf '\x06\x07\x00\x03' > "$dir/stage3"; printf '\x06\x05\x00\x01' > "$dir/other" ;;
         fuzz_replies) printf '\x00\x28507326\xa0\xa1\xa2\xa3\x80\x80\x80\x80\x80\x80' > "$dir/echo" ;;
         fuzz_payloads) cp "$data"/setting/p1.bin "$dir"/ ;;
+        fuzz_ctlrequest)
+            printf '["--json","profile","import","/tmp/a.pf","Racing"]' > "$dir/import"
+            printf '["rate","500"]' > "$dir/rate"; printf 'Standard0,loaderzephyr' > "$dir/names" ;;
     esac
 }
 

@@ -18,6 +18,7 @@ packages=(
     x11-xserver-utils
     clang libclang-rt-14-dev
     dbus at-spi2-core python3-pyatspi
+    help2man
 )
 
 missing=()

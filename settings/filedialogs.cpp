@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QStandardPaths>
 
+#include <utility>
+
 namespace {
 
 class PlatformDialogs : public FileDialogs
@@ -39,9 +41,9 @@ FileDialogs& FileDialogs::current()
     return installed ? *installed : platformDialogs;
 }
 
-void FileDialogs::install(FileDialogs* dialogs)
+FileDialogs* FileDialogs::install(FileDialogs* dialogs)
 {
-    installed = dialogs;
+    return std::exchange(installed, dialogs);
 }
 
 QString FileDialogs::chooseImport(QWidget* parent, const char* filter)

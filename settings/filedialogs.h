@@ -17,7 +17,8 @@ public:
 
     // The dialogs in force: the platform's unless a test installed others.
     static FileDialogs& current();
-    static void install(FileDialogs* dialogs);   // nullptr restores the platform's
+    // nullptr restores the platform's; returns the ones in force before.
+    static FileDialogs* install(FileDialogs* dialogs);
 
     // The exchange-file dialogs of the import and export operations: caption
     // "Open File" or "Save File", starting on the user's desktop, with

@@ -9,16 +9,22 @@ namespace profilefiles {
 
 void saveProfile(SettingsStores& stores, QWidget* dialogParent, int profile)
 {
-    SettingsFile* store = stores.profile(profile);
-    if (!store)
+    if (!stores.profile(profile))
         return;
     const QString target = FileDialogs::chooseExport(dialogParent, "Profile(*.pf)");
-    if (target.isEmpty())
-        return;
+    if (!target.isEmpty())
+        exportProfile(stores, profile, target);
+}
+
+bool exportProfile(SettingsStores& stores, int profile, const QString& target)
+{
+    SettingsFile* store = stores.profile(profile);
+    if (!store)
+        return false;
     // The export carries what the page wrote a moment ago, not only what the
     // deferred write has already put on disk.
     store->sync();
-    replaceFileWithCopy(store->fileName(), target);
+    return replaceFileWithCopy(store->fileName(), target);
 }
 
 bool loadProfile(SettingsStores& stores, QWidget* dialogParent, int profile)

@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class QWidget;
 class SettingsStores;
 
@@ -10,6 +11,8 @@ namespace profilefiles {
 
 // Exports profile `profile` to a ".pf" file chosen in the save dialog.
 void saveProfile(SettingsStores& stores, QWidget* dialogParent, int profile);
+// The export itself, to `target`; false when nothing was written.
+bool exportProfile(SettingsStores& stores, int profile, const QString& target);
 // Replaces profile `profile` with a ".pf" file chosen in the open dialog.
 // False when the dialog was cancelled or the profile could not be replaced.
 bool loadProfile(SettingsStores& stores, QWidget* dialogParent, int profile);

@@ -549,6 +549,34 @@ Item {
         controlUIEnable(true)
     }
 
+    // The command-line companion's view of the screen, and its requests
+    // carried out as their clicks would be (a profile switch is the title
+    // bar's switchProfile; a DPI stage arrives as the DPI button's does).
+    function companionState() {
+        return { profileNo: profileNo, rows: profileMain.rowList(), dpiStage: dpiSettingMain.currentDPI + 1,
+                 rateIndex: reportRateMain.reportList.currentSelect, busy: protectUIItem.isBusy }
+    }
+
+    function chooseReportRate(index) {
+        reportRateMain.reportList.currentSelect = index
+        reportRateMain.reportList.valueChange(index)
+    }
+
+    // The profile page's Import (the bridge's file choice already made);
+    // the new row's number, or -1 when nothing was imported.
+    function importProfileAs(name) {
+        var rows = profileMain.profileDataModel0
+        var count = rows.count
+        profileMain.importProfile()
+        if (rows.count === count)
+            return -1
+        if (name !== "") {
+            rows.setProperty(count, "textValue", name)
+            profileMain.storeList()
+        }
+        return rows.get(count).profileNo
+    }
+
     // The title bar shows the row of the active profile, wherever it sits.
     function showActiveProfile() {
         upItem.profileList.currentSelect = profileMain.activeRow()

@@ -7,14 +7,31 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 
 namespace {
 
 std::once_flag started;
 
+// VMOUSE_RECORD_AT_EXIT: the record and the firmware state, as the control
+// channel's "record" and "state" answer them, written to that file when the
+// process ends; how a test reads what a short-lived process sent.
+void writeRecordAtExit()
+{
+    const char* path = std::getenv("VMOUSE_RECORD_AT_EXIT");
+    if (std::FILE* file = path && *path ? std::fopen(path, "w") : nullptr) {
+        const std::string text = vmouse::controlRequest("record") + vmouse::controlRequest("state");
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+}
+
 void startFromEnvironment()
 {
     std::call_once(started, [] {
+        // The library is never destroyed, so it is still there at exit.
+        if (const char* record = std::getenv("VMOUSE_RECORD_AT_EXIT"); record && *record)
+            std::atexit(writeRecordAtExit);
         const char* path = std::getenv("VMOUSE_CONTROL");
         if (!path || !*path)
             return;

@@ -8,14 +8,18 @@
 #include <QLockFile>
 #include <QTemporaryDir>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTest>
 #include <QUuid>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <future>
 
 namespace {
@@ -60,6 +64,41 @@ bool ownedAndClosed(const QString& folder)
         && info.st_uid == ::geteuid() && (info.st_mode & 0777) == 0700;
 }
 
+// Connects to `path` as a raw client, writes `bytes`, and tells what came
+// back within 3 s: "closed" when the server hung up, else the bytes.
+QByteArray rawExchange(const QString& path, const QByteArray& bytes)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return "refused";
+    }
+    [[maybe_unused]] const ssize_t written = ::write(fd, bytes.constData(), size_t(bytes.size()));
+    QByteArray answer;
+    pollfd wait{fd, POLLIN, 0};
+    // Up to 3 s for the first bytes, then only as long as more keep coming.
+    while (::poll(&wait, 1, answer.isEmpty() ? 3000 : 100) == 1) {
+        char buffer[256];
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0) {
+            answer = "closed";
+            break;
+        }
+        answer.append(buffer, got);
+    }
+    ::close(fd);
+    return answer;
+}
+
+template <typename T>
+bool ready(const std::future<T>& future)
+{
+    return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
 } // namespace
 
 class SingleInstanceTest : public QObject
@@ -74,6 +113,8 @@ private slots:
     void noInstanceMeansNoMessage();
     void squattedNamesDoNotStopAStart_data();
     void squattedNamesDoNotStopAStart();
+    void requestsAreAnsweredAndBadFramesRefused();
+    void anotherUserCannotConnect();
 };
 
 void SingleInstanceTest::secondStartFindsTheFirst()
@@ -216,6 +257,90 @@ void SingleInstanceTest::squattedNamesDoNotStopAStart()
     // The rule itself still holds there.
     auto second = std::async(std::launch::async, [key] { return SingleInstance(key).isRunning(); });
     QVERIFY(second.get());
+}
+
+void SingleInstanceTest::requestsAreAnsweredAndBadFramesRefused()
+{
+    const QString key = uniqueKey();
+    SingleInstance first(key);
+    QVERIFY(!first.isRunning());
+    int handled = 0;
+    // The answer comes from a later pass of the event loop, as a request
+    // that waited for its turn would.
+    first.setRequestHandler(QStringLiteral("req "), [&handled](const QString& request, const SingleInstance::Answer& answer) {
+        ++handled;
+        QTimer::singleShot(50, [answer, request] { answer(QStringLiteral("re:") + request); });
+    });
+    const QString path = first.serverName();
+
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        // A declared length beyond the limit is refused before its bytes come.
+        {"oversized", QByteArray::fromHex("7fffffff") + QByteArray(1000, 'x'), "closed"},
+        {"just over", QByteArray::fromHex("00010002"), "closed"},
+        // A text of an odd number of bytes cannot be UTF-16.
+        {"corrupt", QByteArray::fromHex("00000003616263"), "closed"},
+        {"restore", QByteArray::fromHex("00000000"), QByteArray("A")},
+    };
+    for (const Case& c : cases) {
+        auto client = std::async(std::launch::async, [&] { return rawExchange(path, c.bytes); });
+        QTRY_VERIFY_WITH_TIMEOUT(ready(client), 5000);
+        QCOMPARE(client.get(), c.expected);
+    }
+    QCOMPARE(handled, 0);
+
+    // The server still answers requests, each on its own connection.
+    auto requester = std::async(std::launch::async, [key] {
+        SingleInstance other(key);
+        QString answer;
+        const SingleInstance::Delivery delivery = other.request(QStringLiteral("req status"), 5000, &answer);
+        return std::make_pair(delivery, answer);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(ready(requester), 5000);
+    const auto [delivery, answer] = requester.get();
+    QCOMPARE(int(delivery), int(SingleInstance::Delivery::Answered));
+    QCOMPARE(answer, QStringLiteral("re:req status"));
+    QCOMPARE(handled, 1);
+    SingleInstance nobodyThere(uniqueKey());
+    QString none;
+    QCOMPARE(int(nobodyThere.request(QStringLiteral("req status"), 200, &none)), int(SingleInstance::Delivery::NotRunning));
+}
+
+void SingleInstanceTest::anotherUserCannotConnect()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to act as another user");
+    const QString key = uniqueKey();
+    SingleInstance first(key);
+    QVERIFY(!first.isRunning());
+    int handled = 0;
+    first.setRequestHandler(QStringLiteral("req "), [&handled](const QString&, const SingleInstance::Answer& answer) {
+        ++handled;
+        answer(QStringLiteral("served"));
+    });
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, QFile::encodeName(first.serverName()).constData(), sizeof address.sun_path);
+    // A child process as user nobody (system calls only, after the fork):
+    // it must not even reach the socket.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ::_exit(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? 1 : 0);
+    }
+    QVERIFY(child > 0);
+    int status = -1;
+    bool ended = false;
+    QTRY_VERIFY_WITH_TIMEOUT(ended || (ended = ::waitpid(child, &status, WNOHANG) == child), 5000);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(handled, 0);
 }
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)

@@ -10,9 +10,13 @@
 // delivered modules/ tree side by side, as the program expects them.
 inline void copyProgram(const QString& binDir, const QString& target)
 {
-    const QString executable = target + QStringLiteral("/kestrel-orbit");
-    QFile::copy(binDir + QStringLiteral("/kestrel-orbit"), executable);
-    QFile(executable).setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // The program and, where built, its command-line companion beside it.
+    for (const QString& name : {QStringLiteral("kestrel-orbit"), QStringLiteral("kestrel-orbit-ctl")}) {
+        const QString executable = target + QLatin1Char('/') + name;
+        if (!QFile::copy(binDir + QLatin1Char('/') + name, executable))
+            continue;
+        QFile(executable).setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
     const QString modules = binDir + QStringLiteral("/modules");
     QDirIterator it(modules, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
