@@ -41,7 +41,7 @@ myQQuickView::myQQuickView(QWidget* parent)
 void myQQuickView::clearHidBusy()
 {
     if (transport)
-        transport->linkIdle = true;
+        transport->resetLink();
 }
 
 void myQQuickView::initUI()
@@ -78,7 +78,30 @@ void myQQuickView::setDeviceGone(bool gone)
 
 void myQQuickView::setEnabled(bool enable)
 {
+    // The documents disable the view for exactly the sequences they run.
+    if (transport && !enable && !transport->linkBusy()) {
+        exchangesSent = 0;
+        if (QQuickItem* root = rootObject()) {
+            root->setProperty("exchangesSent", 0);
+            root->setProperty("sequenceFailed", false);
+        }
+    }
+    if (transport)
+        enable ? transport->endSequence() : transport->beginSequence();
     QWidget::setEnabled(enable && !deviceGone);
+}
+
+void myQQuickView::countExchange()
+{
+    ++exchangesSent;
+    if (QQuickItem* root = rootObject())
+        root->setProperty("exchangesSent", exchangesSent);
+}
+
+void myQQuickView::showSequenceFailed()
+{
+    if (QQuickItem* root = rootObject())
+        root->setProperty("sequenceFailed", true);
 }
 
 void myQQuickView::openUpdateExe()
@@ -95,6 +118,25 @@ void myQQuickView::queueRoot(const char* function)
 {
     if (QQuickItem* root = rootObject())
         QMetaObject::invokeMethod(root, function, Qt::QueuedConnection);
+}
+
+bool myQQuickView::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::TouchBegin:
+        if (transport && !transport->linkIdle) {
+            event->accept();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QQuickWidget::event(event);
 }
 
 void myQQuickView::changeEvent(QEvent* event)

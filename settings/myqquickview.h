@@ -34,6 +34,9 @@ public:
     // While the device is gone nothing enables the view again, not even the
     // end of a protection period that was running when it went.
     void setDeviceGone(bool gone);
+    // The transport's exchanges and failures, shown by the busy indicator.
+    void countExchange();
+    void showSequenceFailed();
 
 public slots:
     void clearHidBusy();
@@ -99,6 +102,10 @@ public slots:
     void setEnabled(bool enable);
 
 protected:
+    // A press, key or wheel that comes while an exchange turns the event
+    // loop is dropped: the page stays as it is, as it would under a
+    // disabled view, rather than change for a command the gate refuses.
+    bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     // A right click a page answers, or one over an open dialog page, is the
     // page's own; the window's menu stays away.
@@ -106,6 +113,7 @@ protected:
 
 private:
     bool deviceGone = false;
+    int exchangesSent = 0;
 
     void callRoot(const char* function, const QVariant& argument);
     void queueRoot(const char* function);
