@@ -127,9 +127,17 @@ bool myQQuickView::event(QEvent* event)
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
     case QEvent::KeyPress:
+    case QEvent::KeyRelease:
     case QEvent::TouchBegin:
         if (transport && !transport->linkIdle) {
             event->accept();
+            return true;
+        }
+        break;
+    case QEvent::ShortcutOverride:
+        // Not the scene's, and not claimed: the window's own shortcuts (Quit) still work.
+        if (transport && !transport->linkIdle) {
+            event->ignore();
             return true;
         }
         break;

@@ -102,7 +102,7 @@ public slots:
     void setEnabled(bool enable);
 
 protected:
-    // A press, key or wheel that comes while an exchange turns the event
+    // A press, a key or a wheel turn that comes while an exchange turns the event
     // loop is dropped: the page stays as it is, as it would under a
     // disabled view, rather than change for a command the gate refuses.
     bool event(QEvent* event) override;
