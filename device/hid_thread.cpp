@@ -422,7 +422,7 @@ void Hid_Thread::runSlotSet(const commands::Shape& shape, uchar value)
         return;
     }
     const int lastSlot = gunFlag() ? 1 : 4;
-    for (int slot = 1; slot <= lastSlot; ++slot) {
+    for (int slot = 1; slot <= lastSlot && !stopped; ++slot) {
         // The gate stays ours between slots: a command started from the event
         // processing of the next exchange must not overwrite sendReport midway.
         linkIdle = false;

@@ -429,6 +429,16 @@ void Transport::sequenceStopsAtTheFirstFailedReport()
         QCOMPARE(debug.lines(), (QStringList{QStringLiteral("Sequence stopped at a failed report"), refused, refused}));
         QVERIFY(rig.hid.linkIdle);
     }
+
+    // Inside a command's own loop over the four slots, too: slot 2 fails,
+    // slots 3 and 4 are not sent.
+    WireRig rig(withReportLength(32, vmouse::Family::Fw560));
+    rig.hid.beginSequence();
+    vmouse::failCall(CallKind::SendFeature, 2);
+    rig.hid.hid560_03H_SetReportRate(2);
+    QCOMPARE(rig.calls(CallKind::SendFeature).size(), size_t(2));
+    QVERIFY(rig.hid.sequenceStopped());
+    QVERIFY(rig.hid.linkIdle);
 }
 
 void Transport::slotLoopKeepsTheGateBetweenSlots()
