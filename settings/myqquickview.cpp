@@ -122,21 +122,27 @@ void myQQuickView::queueRoot(const char* function)
 
 bool myQQuickView::event(QEvent* event)
 {
+    const bool linkHeld = transport && !transport->linkIdle;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
     case QEvent::Wheel:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-    case QEvent::TouchBegin:
-        if (transport && !transport->linkIdle) {
+        if (linkHeld || !heldInput.empty()) {
+            // Kept in order, and handed to the scene once the link is free.
+            if (heldInput.empty())
+                transport->whenLinkFree(this, [this] { replayInput(); });
+            heldInput.emplace_back(event->clone());
             event->accept();
             return true;
         }
         break;
     case QEvent::ShortcutOverride:
         // Not the scene's, and not claimed: the window's own shortcuts (Quit) still work.
-        if (transport && !transport->linkIdle) {
+        if (linkHeld) {
             event->ignore();
             return true;
         }
@@ -145,6 +151,25 @@ bool myQQuickView::event(QEvent* event)
         break;
     }
     return QQuickWidget::event(event);
+}
+
+void myQQuickView::replayInput()
+{
+    // Input that comes while one of these starts an exchange is held again,
+    // behind the rest of these.
+    std::deque<std::unique_ptr<QEvent>> events;
+    events.swap(heldInput);
+    while (!events.empty()) {
+        std::unique_ptr<QEvent> event = std::move(events.front());
+        events.pop_front();
+        if (!heldInput.empty() || (transport && !transport->linkIdle)) {
+            heldInput.push_back(std::move(event));
+            continue;
+        }
+        QQuickWidget::event(event.get());
+    }
+    if (!heldInput.empty() && transport)
+        transport->whenLinkFree(this, [this] { replayInput(); });
 }
 
 void myQQuickView::changeEvent(QEvent* event)

@@ -7,6 +7,9 @@
 #include <QQuickWidget>
 #include <QVariant>
 
+#include <deque>
+#include <memory>
+
 class Hid_Thread;
 
 // The bridge: the view that shows the UI documents and, at the same time, the
@@ -102,9 +105,10 @@ public slots:
     void setEnabled(bool enable);
 
 protected:
-    // A press, a key or a wheel turn that comes while an exchange turns the event
-    // loop is dropped: the page stays as it is, as it would under a
-    // disabled view, rather than change for a command the gate refuses.
+    // Clicks, moves, keys and wheel turns that come while an exchange turns
+    // the event loop wait their turn: the scene gets them, in order, once
+    // the link is free, so a page never changes for a command the gate
+    // would refuse.
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     // A right click a page answers, or one over an open dialog page, is the
@@ -114,6 +118,9 @@ protected:
 private:
     bool deviceGone = false;
     int exchangesSent = 0;
+    std::deque<std::unique_ptr<QEvent>> heldInput;
+
+    void replayInput();
 
     void callRoot(const char* function, const QVariant& argument);
     void queueRoot(const char* function);
