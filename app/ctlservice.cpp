@@ -110,10 +110,11 @@ CtlService::CtlService(Widget* window, QObject* parent)
     , turn([window] {
           const QQuickItem* root = rootOf(window);
           const QObject* protect = root ? root->findChild<QObject*>(QStringLiteral("protectUIItem")) : nullptr;
-          return !window->hid.linkIdle || (protect && protect->property("isBusy").toBool());
+          return window->hid.linkBusy() || (protect && protect->property("isBusy").toBool());
       })
 {
-    // The end of a protection period is the moment a waiting request may go.
+    // The end of a protection period is the moment a waiting request may go;
+    // the end of an exchange or a sequence is found by the turn's poll.
     if (QQuickItem* root = rootOf(window)) {
         if (QObject* protect = root->findChild<QObject*>(QStringLiteral("protectUIItem")))
             connect(protect, SIGNAL(isBusyChanged()), &turn, SLOT(freed()), Qt::QueuedConnection);

@@ -3,39 +3,65 @@
 #include "settingsstores.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
 #include <QSaveFile>
-#include <QSet>
 #include <QStandardPaths>
 
 namespace {
 
 const QString kModules = QStringLiteral("modules");
 
-QSet<QString> readManifest(const QString& path)
+// One line per file ever seeded: "<sha256 of what was delivered>  <path>",
+// as sha256sum writes it. Lines from earlier builds hold the path alone.
+using Manifest = QMap<QString, QByteArray>;   // path -> checksum, empty when unknown
+
+Manifest readManifest(const QString& path)
 {
-    QSet<QString> seen;
+    static const QRegularExpression line(QStringLiteral("^([0-9a-f]{64})  (.+)$"));
+    Manifest seen;
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        seen = QSet<QString>(lines.begin(), lines.end());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return seen;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& entry : lines) {
+        const QRegularExpressionMatch match = line.match(entry);
+        if (match.hasMatch())
+            seen.insert(match.captured(2), match.captured(1).toLatin1());
+        else
+            seen.insert(entry, QByteArray());
     }
     return seen;
 }
 
-bool writeManifest(const QString& path, QSet<QString> seen)
+bool writeManifest(const QString& path, const Manifest& seen)
 {
-    QStringList lines(seen.begin(), seen.end());
-    lines.sort();
+    QByteArray text;
+    for (auto it = seen.cbegin(); it != seen.cend(); ++it)
+        text += (it.value().isEmpty() ? it.key() : QString::fromLatin1(it.value()) + QStringLiteral("  ") + it.key())
+                    .toUtf8()
+                + '\n';
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
-    file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    file.write(text);
     return file.commit();
+}
+
+// Empty when the file cannot be read.
+QByteArray checksum(const QString& path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return {};
+    return hash.result().toHex();
 }
 
 } // namespace
@@ -43,7 +69,7 @@ bool writeManifest(const QString& path, QSet<QString> seen)
 SeedResult seedTree(const QString& source, const QString& target, const QString& manifest)
 {
     SeedResult result;
-    QSet<QString> seen = readManifest(manifest);
+    Manifest seen = readManifest(manifest);
     const QDir from(source);
     const QDir to(target);
     to.mkpath(QStringLiteral("."));
@@ -57,18 +83,28 @@ SeedResult seedTree(const QString& source, const QString& target, const QString&
             to.mkpath(relative);
             continue;
         }
-        if (seen.contains(relative))
-            continue;
-        // Whatever is there already belongs to the user, even if never seeded.
+        const QByteArray delivered = checksum(path);
         const QString copy = to.filePath(relative);
         const bool present = QFileInfo::exists(copy);
-        if (!present && !(to.mkpath(QFileInfo(relative).path()) && replaceFileWithCopy(path, copy))) {
-            result.failed.append(relative);
-            continue;
+        const bool known = seen.contains(relative);
+        if (known && seen.value(relative) == delivered)
+            continue;   // nothing new delivered
+        if (known && !present)
+            continue;   // the user deleted it: it stays deleted
+        // Replaced only where the copy is still what was delivered before (or
+        // already is what is delivered now); whatever else is there belongs
+        // to the user, even if never seeded, and so does a copy from a build
+        // that kept no checksums, since what it delivered is unknown.
+        const QByteArray current = present ? checksum(copy) : QByteArray();
+        const bool untouched = !present || (known && current == seen.value(relative));
+        if (untouched && current != delivered) {
+            if (!(to.mkpath(QFileInfo(relative).path()) && replaceFileWithCopy(path, copy))) {
+                result.failed.append(relative);
+                continue;
+            }
+            (present ? result.updated : result.copied).append(relative);
         }
-        if (!present)
-            result.copied.append(relative);
-        seen.insert(relative);
+        seen.insert(relative, delivered);
         changed = true;
     }
     if (changed && !writeManifest(manifest, seen))
@@ -100,6 +136,9 @@ QString prepareDataDir(const DataLocations& where)
         seedTree(source, user.filePath(kModules), user.filePath(QStringLiteral(".delivered-files")));
     if (!seeded.copied.isEmpty())
         qDebug().noquote() << QStringLiteral("Data: %1 files copied into").arg(seeded.copied.size())
+                           << user.filePath(kModules);
+    if (!seeded.updated.isEmpty())
+        qDebug().noquote() << QStringLiteral("Data: %1 files updated in").arg(seeded.updated.size())
                            << user.filePath(kModules);
     for (const QString& file : seeded.failed)
         qDebug().noquote() << QStringLiteral("Data: cannot copy") << file << QStringLiteral("into")

@@ -20,13 +20,16 @@ struct DataLocations
 struct SeedResult
 {
     QStringList copied;   // paths relative to the tree
+    QStringList updated;  // copies the user never changed, replaced by a newer delivery
     QStringList failed;
 };
 
 // Copies each file of the tree `source` into `target` unless it was seeded
-// there before or a file of that name already exists: a file the user changed
-// or removed stays as it is, and a file a later package adds arrives on the
-// next start. `manifest` records every path seeded so far.
+// there before or a file of that name already exists, and replaces a seeded
+// copy the user never changed when the delivered file changed: a file the
+// user changed or removed stays as it is, and what a later package adds or
+// changes arrives on the next start. `manifest` records every path seeded so
+// far with the checksum of what was delivered.
 SeedResult seedTree(const QString& source, const QString& target, const QString& manifest);
 
 // Picks the folder to make current and seeds it when it is the per-user one.

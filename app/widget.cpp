@@ -55,10 +55,13 @@ Widget::Widget(QWidget* parent)
     controller = new Ui_Controler;
     controller->setupUi(this, &hid);
     view()->transport = &hid;
+    connect(&hid, &Hid_Thread::exchangeStarted, view(), &myQQuickView::countExchange);
+    connect(&hid, &Hid_Thread::sequenceFailed, view(), &myQQuickView::showSequenceFailed);
 
     pollTimer.setInterval(kPollIntervalMs);
     pollTimer.setSingleShot(true);
-    connect(&pollTimer, &QTimer::timeout, this, &Widget::checkDevice);
+    // Discovery replaces the device list: never under a running exchange.
+    connect(&pollTimer, &QTimer::timeout, this, [this] { hid.whenLinkFree(this, [this] { checkDevice(); }); });
 
     deviceNotifier = new DeviceNotifier(this);
     connect(deviceNotifier, &DeviceNotifier::deviceChanged, this, &Widget::deviceChangeNotified);
@@ -114,6 +117,9 @@ void Widget::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
 
 void Widget::checkDevice()
 {
+    // A new search starts a new link: a sequence stopped by the device that
+    // went (say, in a protection period still running) holds nothing now.
+    hid.resetLink();
     QSettings config(SettingsStores::globalPath(), QSettings::IniFormat);
     DeviceList list = readDeviceTable(config);
     findInterfaces(list);
@@ -134,6 +140,12 @@ void Widget::checkDevice()
 
 void Widget::exitSYS()
 {
+    // Gone for the user at once. A sequence running further down this stack
+    // (the quit came in during one of its pauses) still finishes, so the
+    // mouse is never left half-configured; the event loop ends after it.
+    hide();
+    trayIcon->hide();
+    pollTimer.stop();
     hid.readerRunning = false;
     QCoreApplication::exit(0);
 }

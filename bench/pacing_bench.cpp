@@ -3,17 +3,7 @@
 // virtual mouse on the real clock, and compares the wall time with the sum of
 // the mandated pauses; then the exchanges of a profile switch on a 560 gun
 // mouse. The last line is "pacing ratio: R" for the command mix.
-#include "clock.h"
-#include "deviceflags.h"
-#include "dpi.h"
-#include "hid_thread.h"
-#include "hidowner.h"
-#include "keymatrix.h"
-#include "lighting.h"
-#include "profileblocks.h"
-#include "reportrate.h"
-#include "settingsfile.h"
-#include "virtual_mouse.h"
+#include "benchsequences.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -26,7 +16,7 @@
 
 namespace {
 
-constexpr int kReportLength = 32;
+using namespace bench;
 
 struct Step
 {
@@ -41,14 +31,6 @@ int settled(int bulkBytes)
     const int packets = (bulkBytes + kReportLength - 1) / kReportLength;
     return 128 + packets * 120 + (packets > 0 ? 128 : 0);
 }
-
-struct NoGun : HidOwner
-{
-    bool isGunDevice() const override { return false; }
-    QString chipFamily() const override { return QStringLiteral("560"); }
-    void stageReported(int) override {}
-    void deviceLost() override {}
-};
 
 std::vector<Step> mix553(uchar* buffer)
 {
@@ -88,70 +70,6 @@ std::vector<Step> mix560(uchar* buffer)
     };
 }
 
-Hid_Thread* connect(Hid_Thread& hid, vmouse::Family family)
-{
-    vmouse::DeviceConfig config;
-    config.family = family;
-    config.reportLength = kReportLength;
-    const int device = vmouse::addDevice(config);
-    DeviceDescriptor d;
-    d.reportLength = kReportLength;
-    d.commandPath = QStringLiteral("vmouse:%1:1").arg(device);
-    hid.deviceList = {d};
-    hid.currentDevice = 0;
-    return &hid;
-}
-
-// Adds up the pauses instead of taking them: what the firmware mandates.
-class CountingClock : public Clock
-{
-public:
-    void sleepMs(int ms) override { total += ms; }
-    void processEvents() override {}
-    qint64 epochSeconds() override { return 0; }
-    qint64 total = 0;
-};
-
-int exchangesOnTheWire()
-{
-    int exchanges = 0;
-    for (const vmouse::Call& call : vmouse::record())
-        exchanges += call.kind == vmouse::CallKind::SendFeature;
-    return exchanges;
-}
-
-struct GunOwner : HidOwner
-{
-    bool isGunDevice() const override { return true; }
-    QString chipFamily() const override { return QStringLiteral("560"); }
-    void stageReported(int) override {}
-    void deviceLost() override {}
-};
-
-// What a change of the active profile sends to a 560 gun mouse: the key
-// matrices with a gun switch, the report rate, the DPI table, the lighting
-// effect and colours, then matrix 1 active and the gun matrices restored.
-void profileSwitch(Hid_Thread& hid, SettingsFile& profile, ProfileBlocks& blocks)
-{
-    const DeviceFlags flags{true, true, true, false};
-    QVariantList layout;
-    for (int slot = 0; slot < 16; ++slot)
-        layout += SettingsFile::toList(profile.value(QStringLiteral("mouseKeyMatrix/%1").arg(slot)));
-    layout[7 * 4] = 8;       // slot 7: gun switch, three gun modes
-    layout[7 * 4 + 1] = 0;
-    layout[7 * 4 + 2] = 3;
-    layout[7 * 4 + 3] = 0;
-    keymatrix::setKeyMatrix(hid, flags, &profile, blocks, layout, true, {9, 9, 9});
-    reportrate::setReportRate(hid, flags, 1);
-    dpi::setDpi(hid, flags, blocks, 4, QStringLiteral("3360"),
-                SettingsFile::toList(profile.value(QStringLiteral("mouse/dpiValueArray"))));
-    dpi::setCurrentStage(hid, flags.family560, 1);
-    lighting::setEffect(hid, flags, blocks, 0, 0, 4);
-    lighting::setColor(hid, flags, blocks, 0, SettingsFile::toList(profile.value(QStringLiteral("mouse/colorValue"))));
-    deviceslot::switchKeyMatrix(hid, flags.family560, 1);
-    keymatrix::resetKeyMatrix(hid, flags, &profile);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -163,7 +81,7 @@ int main(int argc, char** argv)
 
     // The command mix: every command of both families once.
     vmouse::reset();
-    NoGun owner;
+    Owner owner(false, "560");
     Hid_Thread hid553, hid560;
     hid560.owner = &owner;
     struct Family { const char* name; Hid_Thread* hid; std::vector<Step> steps; };
@@ -192,7 +110,8 @@ int main(int argc, char** argv)
     const QString profilePath = dir.filePath(QStringLiteral("p1.bin"));
     QFile::copy(QStringLiteral(KESTREL_DATA_DIR "/setting/pD.bin"), profilePath);
     SettingsFile profile(profilePath);
-    GunOwner gunOwner;
+    Owner gunOwner(true, "560");
+    const DeviceFlags gunFlags{true, true, true, false};
     Hid_Thread gunMouse;
     gunMouse.owner = &gunOwner;
     vmouse::reset();
@@ -203,12 +122,12 @@ int main(int argc, char** argv)
     vmouse::clearRecord();
     CountingClock counting;
     Clock::install(&counting);
-    profileSwitch(gunMouse, profile, blocks);
+    profileSwitch(gunMouse, gunFlags, profile, blocks);
     Clock::install(nullptr);
     const int switchExchanges = exchangesOnTheWire();
     QElapsedTimer timer;
     timer.start();
-    profileSwitch(gunMouse, profile, blocks);
+    profileSwitch(gunMouse, gunFlags, profile, blocks);
     const double switchMs = double(timer.nsecsElapsed()) / 1e6;
     std::printf("profile switch (560, gun): %d exchanges, wall time %.3f ms, mandated %lld ms, ratio %.4f\n",
                 switchExchanges, switchMs, static_cast<long long>(counting.total), switchMs / double(counting.total));

@@ -53,6 +53,13 @@ Hid_Thread::~Hid_Thread()
 
 bool Hid_Thread::acquireLink()
 {
+    // The one place a sequence stops: after its first failed report.
+    if (stopped)
+        return false;
+    // Asked from the events handled during a pause: the holder is further
+    // down this stack and cannot go on before this returns.
+    if (!linkIdle && holding)
+        return false;
     Clock& clock = Clock::current();
     for (int tries = 0; !linkIdle; ++tries) {
         if (tries == kGatePolls)
@@ -61,7 +68,64 @@ bool Hid_Thread::acquireLink()
         clock.processEvents();
     }
     linkIdle = false;
+    holding = true;
     return true;
+}
+
+void Hid_Thread::whenLinkFree(QObject* context, std::function<void()> work)
+{
+    if (!linkBusy() && turns.empty()) {
+        work();
+        return;
+    }
+    turns.push_back({context, std::move(work)});
+    if (!linkBusy())
+        postTurns();
+}
+
+void Hid_Thread::postTurns()
+{
+    if (turns.empty() || turnsPosted)
+        return;
+    turnsPosted = true;
+    QMetaObject::invokeMethod(this, [this] { runTurns(); }, Qt::QueuedConnection);
+}
+
+void Hid_Thread::runTurns()
+{
+    turnsPosted = false;
+    // Handled during a pause of a later exchange: the end of that one posts again.
+    while (!linkBusy() && !turns.empty()) {
+        Turn turn = std::move(turns.front());
+        turns.pop_front();
+        if (turn.context)
+            turn.work();
+    }
+}
+
+void Hid_Thread::beginSequence()
+{
+    if (sequenceOpen)
+        return;
+    sequenceOpen = true;
+    stopped = false;
+}
+
+void Hid_Thread::endSequence()
+{
+    sequenceOpen = false;
+    stopped = false;
+    if (linkIdle)
+        postTurns();
+}
+
+void Hid_Thread::resetLink()
+{
+    linkIdle = true;
+    holding = false;
+    sequenceOpen = false;
+    stopped = false;
+    postTurns();
 }
 
 void Hid_Thread::settleDelay()
@@ -90,6 +154,7 @@ hid_device* Hid_Thread::openCommandHandle(int index)
 bool Hid_Thread::sendSetCommand(int bulkLength, bool settle)
 {
     Clock& clock = Clock::current();
+    emit exchangeStarted();
     clock.processEvents();
     if (!openCommandHandle(currentDevice))
         return endExchange(false);
@@ -133,6 +198,7 @@ bool Hid_Thread::sendSetCommand(int bulkLength, bool settle)
 
 bool Hid_Thread::sendGetCommand(int bulkLength)
 {
+    emit exchangeStarted();
     if (!openCommandHandle(currentDevice))
         return endExchange(false);
     const DeviceDescriptor& device = *descriptor(currentDevice);
@@ -294,6 +360,14 @@ void Hid_Thread::closeCommandHandle()
 bool Hid_Thread::endExchange(bool ok)
 {
     linkIdle = true;
+    holding = false;
+    if (!ok && sequenceOpen && !stopped) {
+        stopped = true;
+        qDebug().noquote() << QStringLiteral("Sequence stopped at a failed report");
+        emit sequenceFailed();
+    }
+    if (!sequenceOpen)
+        postTurns();
     return ok;
 }
 
@@ -335,8 +409,16 @@ bool Hid_Thread::runSet(const commands::Shape& shape, std::initializer_list<ucha
     }
     const bool settle = shape.pacing == commands::Pacing::Settle;
     const bool ok = sendSetCommand(bulkLength, settle);
-    if (shape.pacing == commands::Pacing::Then8ms)
+    if (shape.pacing == commands::Pacing::Then8ms) {
+        // The pause is the command's own: no other exchange starts inside it.
+        linkIdle = false;
+        holding = true;
         Clock::current().sleepMs(kAfterCommandMs);
+        linkIdle = true;
+        holding = false;
+        if (!sequenceOpen)
+            postTurns();
+    }
     if (!ok)
         noteFailure(shape);
     return ok;
@@ -350,10 +432,11 @@ void Hid_Thread::runSlotSet(const commands::Shape& shape, uchar value)
         return;
     }
     const int lastSlot = gunFlag() ? 1 : 4;
-    for (int slot = 1; slot <= lastSlot; ++slot) {
+    for (int slot = 1; slot <= lastSlot && !stopped; ++slot) {
         // The gate stays ours between slots: a command started from the event
         // processing of the next exchange must not overwrite sendReport midway.
         linkIdle = false;
+        holding = true;
         buildBlock(shape, {uchar(slot), value}, 0);
         // A slot that failed ends the exchange: the mouse that stopped
         // answering is not sent the later slots.

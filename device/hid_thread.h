@@ -9,7 +9,11 @@
 
 #include <hidapi.h>
 
+#include <QPointer>
+
 #include <atomic>
+#include <deque>
+#include <functional>
 #include <initializer_list>
 
 class HidOwner;
@@ -19,7 +23,10 @@ class HidOwner;
 // data in output and input reports, one exchange at a time behind the
 // `linkIdle` gate, paced as the firmware expects. The QThread base is never
 // started; it only gives the object model and the slot table through which
-// the UI documents reach the commands.
+// the UI documents reach the commands. The pauses turn the GUI thread's
+// event loop (the clock), so an exchange can be asked for while another is
+// running; the gate refuses that one at once, and anything that must wait
+// for the link takes its turn through `whenLinkFree`.
 class Hid_Thread : public QThread
 {
     Q_OBJECT
@@ -48,6 +55,22 @@ public:
     // counted over the object's life: a caller compares the count before and
     // after a request to learn whether all of it reached the mouse.
     int failedExchanges() const { return failures; }
+    // Turn-taking. The link is busy while an exchange holds the gate or a
+    // sequence is open.
+    bool linkBusy() const { return !linkIdle || sequenceOpen; }
+    // Runs `work` once the link is free: now if it is, else from the event
+    // loop after the running exchange or sequence ends, in the order asked.
+    // Dropped if `context` is gone by then.
+    void whenLinkFree(QObject* context, std::function<void()> work);
+    // A sequence the user started (start-up reads, Save, a profile switch,
+    // a factory reset): no turn runs inside it, and it stops at its first
+    // failed report: every later command of it is refused without a byte
+    // on the wire, until `endSequence`. Opening an open sequence keeps it.
+    void beginSequence();
+    void endSequence();
+    bool sequenceStopped() const { return stopped; }
+    // Forgets a gate and a sequence left over from a connection that went.
+    void resetLink();
 
     // Transport, in the order a command uses it.
     bool acquireLink();
@@ -67,6 +90,10 @@ public:
 signals:
     // An exchange did not complete; `code` is its command code.
     void exchangeFailed(uchar code);
+    // A report exchange is starting: the busy indicator counts them.
+    void exchangeStarted();
+    // The open sequence met a failed report; the rest of it is refused.
+    void sequenceFailed();
 
 public slots:
     uchar hidCS(uchar* cmd);
@@ -107,6 +134,18 @@ private:
     // the device list while the reader runs.
     QString readerPath;
     int failures = 0;
+    // An exchange of this object holds the gate, further down this stack.
+    bool holding = false;
+    bool sequenceOpen = false;
+    bool stopped = false;
+    struct Turn {
+        QPointer<QObject> context;
+        std::function<void()> work;
+    };
+    std::deque<Turn> turns;
+    bool turnsPosted = false;
+    void postTurns();
+    void runTurns();
 
     struct Bulk {
         const uchar* data;  // may be null: all zeros

@@ -44,7 +44,7 @@ myQQuickView::myQQuickView(QWidget* parent)
 void myQQuickView::clearHidBusy()
 {
     if (transport)
-        transport->linkIdle = true;
+        transport->resetLink();
 }
 
 void myQQuickView::initUI()
@@ -81,7 +81,30 @@ void myQQuickView::setDeviceGone(bool gone)
 
 void myQQuickView::setEnabled(bool enable)
 {
+    // The documents disable the view for exactly the sequences they run.
+    if (transport && !enable && !transport->linkBusy()) {
+        exchangesSent = 0;
+        if (QQuickItem* root = rootObject()) {
+            root->setProperty("exchangesSent", 0);
+            root->setProperty("sequenceFailed", false);
+        }
+    }
+    if (transport)
+        enable ? transport->endSequence() : transport->beginSequence();
     QWidget::setEnabled(enable && !deviceGone);
+}
+
+void myQQuickView::countExchange()
+{
+    ++exchangesSent;
+    if (QQuickItem* root = rootObject())
+        root->setProperty("exchangesSent", exchangesSent);
+}
+
+void myQQuickView::showSequenceFailed()
+{
+    if (QQuickItem* root = rootObject())
+        root->setProperty("sequenceFailed", true);
 }
 
 void myQQuickView::openUpdateExe()
@@ -98,6 +121,58 @@ void myQQuickView::queueRoot(const char* function)
 {
     if (QQuickItem* root = rootObject())
         QMetaObject::invokeMethod(root, function, Qt::QueuedConnection);
+}
+
+bool myQQuickView::event(QEvent* event)
+{
+    const bool linkHeld = transport && !transport->linkIdle;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (linkHeld || !heldInput.empty()) {
+            // Kept in order, and handed to the scene once the link is free.
+            if (heldInput.empty())
+                transport->whenLinkFree(this, [this] { replayInput(); });
+            heldInput.emplace_back(event->clone());
+            event->accept();
+            return true;
+        }
+        break;
+    case QEvent::ShortcutOverride:
+        // Not the scene's, and not claimed: the window's own shortcuts (Quit) still work.
+        if (linkHeld) {
+            event->ignore();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QQuickWidget::event(event);
+}
+
+void myQQuickView::replayInput()
+{
+    // Input that comes while one of these starts an exchange is held again,
+    // behind the rest of these.
+    std::deque<std::unique_ptr<QEvent>> events;
+    events.swap(heldInput);
+    while (!events.empty()) {
+        std::unique_ptr<QEvent> event = std::move(events.front());
+        events.pop_front();
+        if (!heldInput.empty() || (transport && !transport->linkIdle)) {
+            heldInput.push_back(std::move(event));
+            continue;
+        }
+        QQuickWidget::event(event.get());
+    }
+    if (!heldInput.empty() && transport)
+        transport->whenLinkFree(this, [this] { replayInput(); });
 }
 
 void myQQuickView::changeEvent(QEvent* event)

@@ -7,6 +7,9 @@
 #include <QQuickWidget>
 #include <QVariant>
 
+#include <deque>
+#include <memory>
+
 class Hid_Thread;
 
 // The bridge: the view that shows the UI documents and, at the same time, the
@@ -34,6 +37,9 @@ public:
     // While the device is gone nothing enables the view again, not even the
     // end of a protection period that was running when it went.
     void setDeviceGone(bool gone);
+    // The transport's exchanges and failures, shown by the busy indicator.
+    void countExchange();
+    void showSequenceFailed();
 
 signals:
     // A change the user made did not reach the mouse, named by what it
@@ -106,6 +112,11 @@ public slots:
     void setEnabled(bool enable);
 
 protected:
+    // Clicks, moves, keys and wheel turns that come while an exchange turns
+    // the event loop wait their turn: the scene gets them, in order, once
+    // the link is free, so a page never changes for a command the gate
+    // would refuse.
+    bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     // A right click a page answers, or one over an open dialog page, is the
     // page's own; the window's menu stays away.
@@ -113,6 +124,10 @@ protected:
 
 private:
     bool deviceGone = false;
+    int exchangesSent = 0;
+    std::deque<std::unique_ptr<QEvent>> heldInput;
+
+    void replayInput();
 
     void callRoot(const char* function, const QVariant& argument);
     // Runs a device operation that changes `what`; a command of it that did

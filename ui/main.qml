@@ -34,7 +34,7 @@ Item {
     // qmllint enable unqualified
 
     property var mainLang: ["Editor", "Macro Editor", "Gun Editor", "Report Rate", "Config", "Reset",
-        "Reset factory setting", "Cancel", "OK", "System setting", "Save", "", "", "", ""]
+        "Reset factory setting", "Cancel", "OK", "System setting", "Save", "SENDING %1 / %2", "", "", ""]
     // What the notice says when a change did not reach the mouse, by the
     // positions of failedChangeTargets(); the last one for anything else.
     property var noticeLang: ["The button change did not reach the mouse.",
@@ -124,6 +124,10 @@ Item {
     readonly property alias keyCodeTable: _KeyCodeString
     // A dialog page is open over the mask; right clicks are then its own.
     readonly property bool isDialogOpen: mainMask.visible
+    // Set by the bridge: exchanges with the mouse since the view was last
+    // disabled, and whether one of them failed (the rest were then refused).
+    property int exchangesSent: 0
+    property bool sequenceFailed: false
     readonly property bool isAnyUnsaved: keyMatrixMain.isSave || dpiSettingMain.isSave
                                          || lightControlMain.isSave
 
@@ -477,6 +481,26 @@ Item {
         }
     }
 
+    // Runs a user-started sequence with the view disabled and the busy
+    // indicator counting its exchanges. The total is what the same sequence
+    // took last time on this kind of mouse (kept in the global settings); a
+    // run cut short by a failed report teaches nothing.
+    function runSequence(kind, body) {
+        var key = "progress/" + kind + "-" + icType + (isGun ? "-gun" : "")
+        var known = parseInt(bridge.getGlobalData(key))
+        protectUIItem.total = isNaN(known) ? 0 : known
+        controlUIEnable(false)
+        try {
+            body()
+            if (!sequenceFailed && exchangesSent > 0 && exchangesSent !== protectUIItem.total)
+                bridge.setGlobalData(key, exchangesSent)
+        } finally {
+            // Whatever went wrong, the view and the link are not left held.
+            controlUIEnable(true)
+            protectUIItem.total = 0
+        }
+    }
+
     // After a profile switch or a factory reset: every page reloads from the
     // profile and sends it to the mouse.
     function reinitWithSending() {
@@ -497,15 +521,15 @@ Item {
     function switchProfile(number) {
         if (number === profileNo || number < 0)
             return
-        controlUIEnable(false)
-        profileNo = number
-        profileMain.profileNo = number
-        showActiveProfile()
-        bridge.setGlobalData("mouse/profileNo", number)
-        bridge.setCurrentProfile(number)
-        reinitWithSending()
-        restoreGunMatrix()
-        controlUIEnable(true)
+        runSequence("switch", function () {
+            profileNo = number
+            profileMain.profileNo = number
+            showActiveProfile()
+            bridge.setGlobalData("mouse/profileNo", number)
+            bridge.setCurrentProfile(number)
+            reinitWithSending()
+            restoreGunMatrix()
+        })
     }
 
     // The pages with unsaved edits, in the order Save stores and sends them.
@@ -522,31 +546,34 @@ Item {
         var pending = savablePages().filter(function (entry) { return entry.page.isSave })
         if (pending.length === 0)
             return
-        controlUIEnable(false)
-        for (var i = 0; i < pending.length; ++i) {
-            pending[i].page.isSave = false
-            pending[i].save()
-        }
-        controlUIEnable(true)
+        var kind = "save"
+        for (var p = 0; p < pending.length; ++p)
+            kind += "-" + pending[p].page.objectName
+        runSequence(kind, function () {
+            for (var i = 0; i < pending.length; ++i) {
+                pending[i].page.isSave = false
+                pending[i].save()
+            }
+        })
     }
 
     function factoryReset() {
-        controlUIEnable(false)
-        factorysure.visible = false
-        mainMask.visible = false
-        var pages = savablePages()
-        for (var i = 0; i < pages.length; ++i)
-            pages[i].page.isSave = false
-        bridge.resetProfile(profileNo)
-        reinitWithSending()
-        restoreGunMatrix()
-        bridge.mouseSetCurrentDPI(2)
-        setCurrentStage(1)
-        gunControlMain.resetData()
-        // The key matrix above went out with the old periods.
-        if (isGun)
-            sendKeyMatrix()
-        controlUIEnable(true)
+        runSequence("reset", function () {
+            factorysure.visible = false
+            mainMask.visible = false
+            var pages = savablePages()
+            for (var i = 0; i < pages.length; ++i)
+                pages[i].page.isSave = false
+            bridge.resetProfile(profileNo)
+            reinitWithSending()
+            restoreGunMatrix()
+            bridge.mouseSetCurrentDPI(2)
+            setCurrentStage(1)
+            gunControlMain.resetData()
+            // The key matrix above went out with the old periods.
+            if (isGun)
+                sendKeyMatrix()
+        })
     }
 
     // The command-line companion's view of the screen, and its requests
@@ -706,6 +733,8 @@ Item {
         id: protectUIItem
         objectName: "protectUIItem"
         theme: mainIten
+        done: mainIten.exchangesSent
+        progressFormat: mainIten.mainLang[11]
         anchors.centerIn: parent
         z: 99
     }

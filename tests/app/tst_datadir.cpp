@@ -72,6 +72,7 @@ private slots:
     void nothingDeliveredKeepsTheExecutablesFolder();
     void installedTreeIsSeededPerUser();
     void laterStartsKeepTheUsersFilesAndAddNewOnes();
+    void treeFromAnEarlierBuildIsUpdatedWhereItStillMatches();
     void noUserFolderReadsTheDeliveredTree();
 
 private:
@@ -146,22 +147,61 @@ void DataDirTest::laterStartsKeepTheUsersFilesAndAddNewOnes()
     QCOMPARE(contents(copy + QStringLiteral("setting/name.bin")), QByteArray("[macro]\nmacroName=mine\n"));
 
     // The user changes one file and deletes another; a package upgrade
-    // then changes a delivered file and adds a new one.
+    // then changes those two, one the user never touched and one the user
+    // had before seeding, and adds a new one.
     write(copy + QStringLiteral("setting/p1.bin"), "[mouse]\nreportRate=0\n");
     QVERIFY(QFile::remove(copy + QStringLiteral("gun/gunData.bin")));
-    const QByteArray userGlobal = contents(copy + QStringLiteral("setting/apConfig.bin"));
     QFile::setPermissions(where.deliveredTree + QStringLiteral("/setting"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QFile::setPermissions(where.deliveredTree + QStringLiteral("/i18n"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile::remove(where.deliveredTree + QStringLiteral("/setting/apConfig.bin"));
-    write(where.deliveredTree + QStringLiteral("/setting/apConfig.bin"), "[common]\nname=Upgraded\n");
+    QFile::setPermissions(where.deliveredTree + QStringLiteral("/gun"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const char* file : {"setting/apConfig.bin", "setting/p1.bin", "setting/name.bin", "gun/gunData.bin",
+                             "i18n/English.ini"}) {
+        QFile::remove(where.deliveredTree + QLatin1Char('/') + QLatin1String(file));
+        write(where.deliveredTree + QLatin1Char('/') + QLatin1String(file), "[common]\nname=Upgraded\n");
+    }
     write(where.deliveredTree + QStringLiteral("/i18n/French.ini"), "[main]\ntotal=0\n");
 
     QCOMPARE(prepareDataDir(where), where.userDir);
     QCOMPARE(contents(copy + QStringLiteral("setting/p1.bin")), QByteArray("[mouse]\nreportRate=0\n"));
     QVERIFY2(!QFileInfo::exists(copy + QStringLiteral("gun/gunData.bin")), "a deleted file came back");
-    QCOMPARE(contents(copy + QStringLiteral("setting/apConfig.bin")), userGlobal);
+    QCOMPARE(contents(copy + QStringLiteral("setting/apConfig.bin")), QByteArray("[common]\nname=Upgraded\n"));
+    QCOMPARE(contents(copy + QStringLiteral("i18n/English.ini")), QByteArray("[common]\nname=Upgraded\n"));
     QCOMPARE(contents(copy + QStringLiteral("i18n/French.ini")), QByteArray("[main]\ntotal=0\n"));
     QCOMPARE(contents(copy + QStringLiteral("setting/name.bin")), QByteArray("[macro]\nmacroName=mine\n"));
+}
+
+void DataDirTest::treeFromAnEarlierBuildIsUpdatedWhereItStillMatches()
+{
+    // An earlier build recorded the paths alone. Of its copies, the one
+    // that is what this build delivers is known untouched from now on;
+    // the one that differs may be the user's work and is kept.
+    installTree(where.deliveredTree);
+    const QString copy = where.userDir + QStringLiteral("/modules/");
+    const QStringList delivered = filesBelow(where.deliveredTree);
+    for (const QString& file : delivered)
+        write(copy + file, contents(where.deliveredTree + QLatin1Char('/') + file));
+    write(copy + QStringLiteral("setting/p1.bin"), "[mouse]\nreportRate=2\n");
+    write(where.userDir + QStringLiteral("/.delivered-files"), (delivered.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+    const QByteArray english = contents(copy + QStringLiteral("i18n/English.ini"));
+
+    QCOMPARE(prepareDataDir(where), where.userDir);
+    QCOMPARE(contents(copy + QStringLiteral("setting/p1.bin")), QByteArray("[mouse]\nreportRate=2\n"));
+    QCOMPARE(contents(copy + QStringLiteral("i18n/English.ini")), english);
+
+    // The next build changes both.
+    QFile::setPermissions(where.deliveredTree + QStringLiteral("/setting"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(where.deliveredTree + QStringLiteral("/i18n"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const char* file : {"setting/p1.bin", "i18n/English.ini"}) {
+        QFile::remove(where.deliveredTree + QLatin1Char('/') + QLatin1String(file));
+        write(where.deliveredTree + QLatin1Char('/') + QLatin1String(file), "[main]\ntotal=1\n0=New\n");
+    }
+    QCOMPARE(prepareDataDir(where), where.userDir);
+    QCOMPARE(contents(copy + QStringLiteral("i18n/English.ini")), QByteArray("[main]\ntotal=1\n0=New\n"));
+    QCOMPARE(contents(copy + QStringLiteral("setting/p1.bin")), QByteArray("[mouse]\nreportRate=2\n"));
+    // The record now holds a checksum per file.
+    const QList<QByteArray> lines = contents(where.userDir + QStringLiteral("/.delivered-files")).split('\n');
+    QCOMPARE(lines.size(), delivered.size() + 1);
+    QVERIFY(lines.contains(QByteArray("f0f6e3ebb46f6a6c2372abd83742bd4b209992f6abe3dcc31ee22ac75b4eb2ca  i18n/English.ini")));
 }
 
 void DataDirTest::noUserFolderReadsTheDeliveredTree()

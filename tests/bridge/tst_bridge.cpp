@@ -47,6 +47,7 @@ private slots:
     void rightClickOnAPageMenu_data();
     void rightClickOnAPageMenu();
     void rightClicksOverADialogStayInTheScene();
+    void sequencesAndInputWhileTheLinkIsHeld();
     void controllerMovesAndBlocks();
     void profileBlocks();
     void profileBlockOutsideTheFive();
@@ -183,6 +184,55 @@ void Bridge::rightClickOnAPageMenu_data()
 
 // A right click that an item of the scene takes is not also the window's
 // context menu request; every other one goes on to the window.
+// Disabling the view opens a sequence on the transport and zeroes the count
+// the busy indicator shows; a click or key on the scene during an
+// exchange's pause waits until the exchange is over, then arrives.
+void Bridge::sequencesAndInputWhileTheLinkIsHeld()
+{
+    FixtureTree tree;
+    QFile scene(QStringLiteral("scene.qml"));
+    QVERIFY(scene.open(QIODevice::WriteOnly));
+    scene.write("import QtQuick\n"
+                "Item { id: scene; width: 200; height: 100; focus: true\n"
+                "  property int presses: 0\n  property int keys: 0\n"
+                "  property int exchangesSent: 7\n  property bool sequenceFailed: true\n"
+                "  Keys.onPressed: function (event) { if (event.key === Qt.Key_A) scene.keys += 1 }\n"
+                "  MouseArea { anchors.fill: parent; onClicked: scene.presses += 1 } }\n");
+    scene.close();
+    WireRig rig;
+    myQQuickView view;
+    view.transport = &rig.hid;
+    QObject::connect(&rig.hid, &Hid_Thread::exchangeStarted, &view, &myQQuickView::countExchange);
+    view.setSource(QUrl::fromLocalFile(QFileInfo(scene).absoluteFilePath()));
+    QQuickItem* root = view.rootObject();
+    QVERIFY(root);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    view.setEnabled(false);
+    QVERIFY(rig.hid.linkBusy());
+    QCOMPARE(root->property("exchangesSent").toInt(), 0);
+    QVERIFY(!root->property("sequenceFailed").toBool());
+    rig.hid.hid553_0BH_SetCurrentDPI(2);
+    rig.hid.hid553_01H_SetReportRate(1);
+    QCOMPARE(root->property("exchangesSent").toInt(), 2);
+    view.setEnabled(true);
+    QVERIFY(!rig.hid.linkBusy());
+
+    QList<int> inThePause;
+    rig.clock.atNextProcessEvents = [&] {
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(50, 50));
+        QTest::keyClick(&view, Qt::Key_A);
+        inThePause = {root->property("presses").toInt(), root->property("keys").toInt()};
+    };
+    rig.hid.hid553_0BH_SetCurrentDPI(3);
+    QCOMPARE(inThePause, (QList<int>{0, 0}));
+    QCOMPARE(root->property("presses").toInt(), 0);
+    QTRY_COMPARE(root->property("presses").toInt(), 1);
+    QCOMPARE(root->property("keys").toInt(), 1);
+    QCOMPARE(rig.calls(vmouse::CallKind::SendFeature).size(), size_t(3));
+}
+
 void Bridge::rightClickOnAPageMenu()
 {
     QFETCH(QPoint, at);

@@ -2,7 +2,11 @@
 // and every way an exchange can fail.
 #include "exchangecheck.h"
 
+#include <QCoreApplication>
 #include <QTest>
+
+#include <functional>
+#include <memory>
 
 using vmouse::Call;
 using vmouse::CallKind;
@@ -59,6 +63,8 @@ private slots:
     void scrambledBlockOnlyWhenAsked();
     void gateFreedWhilePollingIsTaken();
     void commandStartedDuringAnExchangeIsDropped();
+    void turnWaitsForTheExchangeAndTheSequence();
+    void sequenceStopsAtTheFirstFailedReport();
     void slotLoopKeepsTheGateBetweenSlots();
 };
 
@@ -332,18 +338,106 @@ void Transport::gateFreedWhilePollingIsTaken()
 
 void Transport::commandStartedDuringAnExchangeIsDropped()
 {
-    // A second UI action arrives while the first exchange pumps events. It
-    // finds the gate held for its 255 polls, gives up with its line, and the
-    // first exchange goes on with its own block.
-    WireRig rig;
-    DebugCapture debug;
-    rig.clock.atNextProcessEvents = [&] { rig.hid.hid553_01H_SetReportRate(1); };
-    rig.hid.hid553_0BH_SetCurrentDPI(4);
-    QCOMPARE(debug.lines(), QStringList{QStringLiteral("cmd Failed 01")});
-    const auto send = rig.calls(CallKind::SendFeature);
-    QCOMPARE(send.size(), size_t(1));
-    QCOMPARE(bytes(send[0].plainBlock), block({0x0B, 4, 0, 0, 0, 0, 0}));
-    QCOMPARE(ms(send[0]), qint64(255 * 8));
+    // A second UI action arrives while the first exchange turns the event
+    // loop. The holder is further down the same stack, so waiting could only
+    // delay it: the second is refused at once with its line, and the first
+    // goes on with its own block and its own pauses, in both families.
+    struct Case { vmouse::Family family; std::function<void(Hid_Thread&)> first, second; QByteArray block; const char* line; };
+    const Case cases[] = {
+        {vmouse::Family::Fw553, [](Hid_Thread& h) { h.hid553_0BH_SetCurrentDPI(4); },
+         [](Hid_Thread& h) { h.hid553_01H_SetReportRate(1); }, block({0x0B, 4, 0, 0, 0, 0, 0}), "cmd Failed 01"},
+        {vmouse::Family::Fw560, [](Hid_Thread& h) { h.hid560_02H_SetCurrentProfile(3); },
+         [](Hid_Thread& h) { uchar a = 7; h.hid560_82H_GetCurrentProfile(a); }, block({0x02, 3, 0, 0, 0, 0, 0}),
+         "cmd Failed 82"},
+    };
+    for (const Case& c : cases) {
+        WireRig rig(withReportLength(32, c.family));
+        DebugCapture debug;
+        rig.clock.atNextProcessEvents = [&] { c.second(rig.hid); };
+        c.first(rig.hid);
+        QCOMPARE(debug.lines(), QStringList{QLatin1String(c.line)});
+        const auto send = rig.calls(CallKind::SendFeature);
+        QCOMPARE(send.size(), size_t(1));
+        QCOMPARE(bytes(send[0].plainBlock), c.block);
+        QCOMPARE(ms(send[0]), qint64(0));
+        QVERIFY(rig.hid.linkIdle);
+    }
+}
+
+void Transport::turnWaitsForTheExchangeAndTheSequence()
+{
+    // Work asked for while the link is busy (a DPI event, discovery, a
+    // request from outside) runs from the event loop once the exchange, and
+    // the sequence around it, are over; a read inside the sequence still
+    // hands its result to the caller at once.
+    WireRig rig(withReportLength(32, vmouse::Family::Fw560));
+    QStringList order;
+    QObject context;
+    rig.hid.beginSequence();
+    rig.clock.atNextProcessEvents = [&] {
+        rig.hid.whenLinkFree(&context, [&] { order << QStringLiteral("turn"); });
+        order << QStringLiteral("asked");
+    };
+    rig.hid.hid560_02H_SetCurrentProfile(2);
+    uchar slot = 0;
+    rig.hid.hid560_82H_GetCurrentProfile(slot);
+    order << QStringLiteral("read %1").arg(slot);
+    QCoreApplication::processEvents();
+    order << QStringLiteral("sequence ends");
+    rig.hid.endSequence();
+    QCoreApplication::processEvents();
+    QCOMPARE(order, (QStringList{"asked", "read 2", "sequence ends", "turn"}));
+
+    // Free link: at once. A turn whose context went is dropped.
+    rig.hid.whenLinkFree(&context, [&] { order << QStringLiteral("now"); });
+    QCOMPARE(order.last(), QStringLiteral("now"));
+    auto gone = std::make_unique<QObject>();
+    rig.hid.beginSequence();
+    rig.hid.whenLinkFree(gone.get(), [&] { order << QStringLiteral("dropped"); });
+    gone.reset();
+    rig.hid.endSequence();
+    QCoreApplication::processEvents();
+    QCOMPARE(order.last(), QStringLiteral("now"));
+}
+
+void Transport::sequenceStopsAtTheFirstFailedReport()
+{
+    // The device fails the second exchange of a sequence: that one's line,
+    // then every later command of the sequence is refused without a call on
+    // the wire; once the sequence ends, the next command runs cleanly.
+    for (vmouse::Family family : {vmouse::Family::Fw553, vmouse::Family::Fw560}) {
+        WireRig rig(withReportLength(32, family));
+        const bool f560 = family == vmouse::Family::Fw560;
+        auto command = [&] { f560 ? rig.hid.hid560_02H_SetCurrentProfile(1) : rig.hid.hid553_02H_SetCurrentKeyMatrix(1); };
+        int failures = 0;
+        QObject::connect(&rig.hid, &Hid_Thread::sequenceFailed, [&] { ++failures; });
+        DebugCapture debug;
+        rig.hid.beginSequence();
+        command();
+        vmouse::failCall(CallKind::SendFeature);
+        command();
+        const size_t callsAtTheFailure = vmouse::record().size();
+        command();
+        command();
+        QCOMPARE(vmouse::record().size(), callsAtTheFailure);
+        QVERIFY(rig.hid.sequenceStopped());
+        QCOMPARE(failures, 1);
+        rig.hid.endSequence();
+        command();
+        QCOMPARE(rig.calls(CallKind::SendFeature).size(), size_t(3));
+        const QString refused = QStringLiteral("cmd Failed 02");   // the same line in both tables
+        QCOMPARE(debug.lines(), (QStringList{QStringLiteral("Sequence stopped at a failed report"), refused, refused}));
+        QVERIFY(rig.hid.linkIdle);
+    }
+
+    // Inside a command's own loop over the four slots, too: slot 2 fails,
+    // slots 3 and 4 are not sent.
+    WireRig rig(withReportLength(32, vmouse::Family::Fw560));
+    rig.hid.beginSequence();
+    vmouse::failCall(CallKind::SendFeature, 2);
+    rig.hid.hid560_03H_SetReportRate(2);
+    QCOMPARE(rig.calls(CallKind::SendFeature).size(), size_t(2));
+    QVERIFY(rig.hid.sequenceStopped());
     QVERIFY(rig.hid.linkIdle);
 }
 

@@ -12,6 +12,7 @@
 
 #include <QElapsedTimer>
 #include <QQuickItem>
+#include <QSettings>
 #include <QTest>
 #include <QThread>
 
@@ -110,6 +111,7 @@ class Unplug : public QObject
 private slots:
     void duringEveryCallOfEachExchange();
     void duringTheEventRead();
+    void duringAProfileSwitch();
 };
 
 // Connects (or reconnects) the window as the device-change timer would.
@@ -216,6 +218,66 @@ void Unplug::duringTheEventRead()
         vmouse::pressDpiButton(device, 2);
         QTRY_COMPARE(window.view()->rootObject()->findChild<QObject*>(QStringLiteral("dpiSettingMain"))->property("currentDPI").toInt(), 1);
     }
+    window.hid.stopReader();
+}
+
+// Pulled out at the fifth report of a profile switch: the switch stops
+// there (one line, the rest refused without a call), the scene is no longer
+// busy and shows the device gone, its count is not kept as the switch's
+// total, and after replugging the next switch runs cleanly to its end.
+void Unplug::duringAProfileSwitch()
+{
+    vmouse::reset();
+    FixtureTree tree;
+    VirtualClock clock;
+    const int device = vmouse::addDevice(vmouse::DeviceConfig{});
+    UnplugAtCall unplugger(clock, device);
+    DebugCapture debug;
+    Widget window;
+    QVERIFY(connectWindow(window));
+    QQuickItem* root = window.view()->rootObject();
+    QTRY_VERIFY(root->property("isPownOn").toBool());
+    QObject* busy = root->findChild<QObject*>(QStringLiteral("protectUIItem"));
+    QTRY_VERIFY(!busy->property("isBusy").toBool());
+    auto sendsSoFar = [] {
+        const auto calls = vmouse::record();
+        return std::count_if(calls.begin(), calls.end(), [](const vmouse::Call& call) {
+            return call.kind == CallKind::SendFeature && call.result >= 0;
+        });
+    };
+
+    vmouse::clearRecord();
+    unplugger.arm(0);
+    int sendsBeforeTheUnplug = 0;
+    QObject::connect(&window.hid, &Hid_Thread::exchangeStarted, &window, [&] {
+        if (++sendsBeforeTheUnplug == 5)
+            vmouse::unplug(device);
+    });
+    QMetaObject::invokeMethod(root, "switchProfile", Q_ARG(QVariant, 1));
+    QCOMPARE(sendsSoFar(), 4);
+    QCOMPARE(debug.lines().count(QStringLiteral("Sequence stopped at a failed report")), 1);
+    QVERIFY(root->property("sequenceFailed").toBool());
+    QVERIFY(!busy->property("isBusy").toBool());
+    QVERIFY(window.hid.linkIdle);
+    QVERIFY(!window.hid.linkBusy());
+    QTRY_VERIFY_WITH_TIMEOUT(root->property("deviceGone").toBool(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.hid.readerRunning, 2000);
+    QVERIFY(!QSettings(QStringLiteral("./modules/setting/apConfig.bin"), QSettings::IniFormat)
+                 .contains(QStringLiteral("progress/switch-560-gun")));
+    QObject::disconnect(&window.hid, &Hid_Thread::exchangeStarted, &window, nullptr);
+
+    vmouse::replug(device);
+    QVERIFY(connectWindow(window));
+    QTRY_VERIFY(!root->property("deviceGone").toBool());
+    QTRY_VERIFY(!busy->property("isBusy").toBool());
+    vmouse::clearRecord();
+    QMetaObject::invokeMethod(root, "switchProfile", Q_ARG(QVariant, 0));
+    int failing = 0;
+    for (const vmouse::Call& call : vmouse::record())
+        failing += call.iface == 1 && call.result < 0;
+    QCOMPARE(failing, 0);
+    QVERIFY(sendsSoFar() > 5);
+    QVERIFY(!root->property("sequenceFailed").toBool());
     window.hid.stopReader();
 }
 

@@ -1,19 +1,26 @@
 import QtQuick
 
 // "LOADING ......", pulsing while the UI is busy; nothing runs otherwise.
+// With a total, it shows how far the work is instead ("3 / 21" in the
+// page's words: `progressFormat` holds %1 for done and %2 for the total).
 Item {
     id: busy
 
     property var theme
     property bool isBusy: false
+    property int done: 0
+    property int total: 0
+    property string progressFormat: "%1 / %2"
     readonly property bool pulsing: pulse.running
+    readonly property string shownText: total > 0 ? (progressFormat || "%1 / %2").arg(Math.min(done, total)).arg(total)
+                                              : "LOADING ......"
 
     function setBusy(value) {
         isBusy = value
     }
 
     visible: isBusy
-    width: 168
+    width: Math.max(168, label.implicitWidth + 32)
     height: 28
 
     Rectangle {
@@ -24,7 +31,7 @@ Item {
     Text {
         id: label
         anchors.centerIn: parent
-        text: "LOADING ......"
+        text: busy.shownText
         color: busy.theme.fontColor
         font.family: busy.theme.fontFamily
         font.pixelSize: busy.theme.fontMaxSize

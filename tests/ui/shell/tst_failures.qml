@@ -39,7 +39,10 @@ SceneTestCase {
               run: function () { child("gunControlMain").isSave = true; child("gunControlMain").closePage() } },
             { tag: "macro sent", slot: "ui_View.mouseSendMacroData", what: "macro", page: "",
               text: "The macro did not reach the mouse.",
-              run: function () { child("macroEditorMain").sendMacro(3, "m") } },
+              run: function () {
+                  recorder.answers["ui_View.loadMacroIni"] = function () { return ["1,A", "2,A", "1"] }
+                  child("macroEditorMain").sendMacro(3, "m")
+              } },
             { tag: "report rate", slot: "ui_View.mouseSetReportRate", what: "reportRate", page: "",
               text: "The report rate change did not reach the mouse.",
               run: function () { child("reportRateMain").send(2) } },

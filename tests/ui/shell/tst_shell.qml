@@ -283,7 +283,7 @@ SceneTestCase {
         dpi.isSave = true
         compare(child("saveButton").baseColor, scene.colorUnsaved)
         mouseClick(child("saveButton"))
-        compare(recorder.names(), ["ui_View.setEnabled", "ui_View.setDataList", "ui_View.setData",
+        compare(recorder.names(), ["ui_View.getGlobalData", "ui_View.setEnabled", "ui_View.setDataList", "ui_View.setData",
                                    "ui_View.mouseSetDpi", "ui_View.setEnabled"])
         compare(recorder.callsTo("ui_View.setEnabled"), [[false], [true]])
         verify(!dpi.isSave)
@@ -299,7 +299,7 @@ SceneTestCase {
         verify(child("mainMask").visible)
         recorder.clearLog()
         mouseClick(child("factoryOk"))
-        compare(recorder.names(), ["ui_View.setEnabled", "ui_View.resetProfile"].concat(keyMatrixInit(true)).concat([
+        compare(recorder.names(), ["ui_View.getGlobalData", "ui_View.setEnabled", "ui_View.resetProfile"].concat(keyMatrixInit(true)).concat([
                                    "ui_View.getData", "ui_View.mouseSetReportRate",
                                    "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData",
                                    "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
@@ -346,7 +346,8 @@ SceneTestCase {
         scene.switchProfile(0)
         compare(recorder.names(), [], "the current profile changes nothing")
         scene.switchProfile(2)
-        compare(recorder.names(), ["ui_View.setEnabled", "ui_View.setGlobalData", "ui_View.setCurrentProfile"]
+        compare(recorder.names(), ["ui_View.getGlobalData", "ui_View.setEnabled", "ui_View.setGlobalData",
+                                   "ui_View.setCurrentProfile"]
                                   .concat(keyMatrixInit(true)).concat([
                                    "ui_View.getData", "ui_View.mouseSetReportRate",
                                    "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData",
@@ -357,6 +358,44 @@ SceneTestCase {
         compare(recorder.callsTo("ui_View.setGlobalData"), [["mouse/profileNo", 2]])
         compare(recorder.callsTo("ui_View.setCurrentProfile"), [[2]])
         compare(scene.profileNo, 2)
+    }
+
+    // The bridge counts the exchanges into exchangesSent; here the report
+    // rate's send stands for two of them. The indicator shows them against
+    // what the same sequence took last time, in the page's language, and
+    // the count of a complete run is kept for the next one.
+    function test_sequenceProgress_data() {
+        return [
+            { tag: "English, known total", language: "English", known: "21", failed: false,
+              shown: "SENDING 2 / 21", learnt: [["progress/switch-553-gun", 2]] },
+            { tag: "Chinese, known total", language: "ChineseSimplified", known: "21", failed: false,
+              shown: "正在发送 2 / 21", learnt: [["progress/switch-553-gun", 2]] },
+            { tag: "first time", language: "English", known: undefined, failed: false,
+              shown: "LOADING ......", learnt: [["progress/switch-553-gun", 2]] },
+            { tag: "stopped by a failed report", language: "English", known: "21", failed: true,
+              shown: "SENDING 2 / 21", learnt: [] }
+        ]
+    }
+
+    function test_sequenceProgress(data) {
+        var language = globals["common/language"]
+        globals["common/language"] = data.language
+        startScene()
+        globals["common/language"] = language
+        recorder.global["progress/switch-553-gun"] = data.known
+        var during = null
+        recorder.answers["ui_View.mouseSetReportRate"] = function () {
+            scene.exchangesSent += 2
+            scene.sequenceFailed = data.failed
+            during = { visible: child("protectUIItem").visible, text: child("protectUIItem").shownText }
+        }
+        scene.switchProfile(2)
+        compare(during, { visible: true, text: data.shown })
+        compare(recorder.callsTo("ui_View.setGlobalData").filter(function (args) {
+            return String(args[0]).indexOf("progress/") === 0
+        }), data.learnt)
+        verify(!child("protectUIItem").visible)
+        compare(child("protectUIItem").shownText, "LOADING ......")
     }
 
     function test_capturedInputOnlyBecomesSignals() {
