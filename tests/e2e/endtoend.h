@@ -22,14 +22,38 @@
 
 inline const QString kBin = QStringLiteral(KESTREL_BIN_DIR);
 
+// A mouse model: the virtual mouse's controller family and the global
+// file's flags that go with it.
+struct MouseModel
+{
+    const char* name;
+    const char* family;   // "553" or "560"
+    bool gun;
+    bool colourful;
+};
+Q_DECLARE_METATYPE(MouseModel)
+
+// The delivered model, and the plainest one.
+inline constexpr MouseModel kGunColourful560{"560 gun colourful", "560", true, true};
+inline constexpr MouseModel kPlain553{"553 without gun and colour", "553", false, false};
+
+// Each model a data row, with the column "model".
+inline void mouseModels()
+{
+    QTest::addColumn<MouseModel>("model");
+    QTest::newRow(kGunColourful560.name) << kGunColourful560;
+    QTest::newRow(kPlain553.name) << kPlain553;
+}
+
 // One installed copy of the program (executable and modules/ side by side)
 // in a temporary directory, run with the virtual mouse preloaded.
 class Program
 {
 public:
-    explicit Program(const QString& display)
+    explicit Program(const QString& display, const MouseModel& model = kGunColourful560)
     {
         copyProgram(kBin, dir.path());
+        setModel(model);
         socket = dir.filePath(QStringLiteral("vmouse.sock"));
         environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), display);
@@ -37,6 +61,7 @@ public:
         environment.insert(QStringLiteral("LD_PRELOAD"),
                            QStringLiteral(KESTREL_PRELOAD_PREFIX) + kBin + QStringLiteral("/libvmouse.so"));
         environment.insert(QStringLiteral("VMOUSE_CONTROL"), socket);
+        environment.insert(QStringLiteral("VMOUSE_CONFIG"), QStringLiteral("family=") + QLatin1String(model.family));
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         process.setProcessChannelMode(QProcess::MergedChannels);
     }
@@ -103,14 +128,24 @@ public:
 
 private:
     // The language the next start shows ("English", "ChineseSimplified").
-    bool useLanguage(const QString& language)
+    bool useLanguage(const QString& language) { return setGlobal({{QStringLiteral("language"), language}}); }
+    void setModel(const MouseModel& model)
+    {
+        const auto flag = [](bool on) { return on ? QStringLiteral("true") : QStringLiteral("false"); };
+        QVERIFY(setGlobal({{QStringLiteral("icType"), QLatin1String(model.family)},
+                           {QStringLiteral("isGun"), flag(model.gun)},
+                           {QStringLiteral("isColorful"), flag(model.colourful)}}));
+    }
+    // Rewrites lines "key=..." of the global file in place, keeping its comments.
+    bool setGlobal(const QList<std::pair<QString, QString>>& values)
     {
         QFile config(file(QStringLiteral("modules/setting/apConfig.bin")));
         if (!config.open(QIODevice::ReadOnly))
             return false;
         QString text = QString::fromUtf8(config.readAll());
         config.close();
-        text.replace(QRegularExpression(QStringLiteral("(?m)^language=.*$")), QStringLiteral("language=") + language);
+        for (const auto& [key, value] : values)
+            text.replace(QRegularExpression(QStringLiteral("(?m)^%1=.*$").arg(key)), key + QLatin1Char('=') + value);
         return config.open(QIODevice::WriteOnly | QIODevice::Truncate) && config.write(text.toUtf8()) >= 0;
     }
 
@@ -325,6 +360,8 @@ constexpr int keyMatrixHeight = 40 + 24 * 8 + 2 * 7 + 8;
 constexpr int editorBoxTop = leftPanelTop + keyMatrixHeight + 8;
 constexpr int reportBoxTop = editorBoxTop + 100 + 8;
 constexpr int systemButtonTop = reportBoxTop + 42 + 8;
+// Without the gun feature the editor box has no gun row: 76 high.
+constexpr int withoutGunRow = 100 - 76;
 
 // Button `n`'s row of the matrix: rows 24 high, 2 apart, below a 40 px title.
 inline QPoint keyButton(int n) { return QPoint(leftPanelCentreX, leftPanelTop + 40 + 26 * (n - 1) + 12); }
@@ -333,6 +370,10 @@ inline const QPoint gunEditorRow(24 + 8 + 36, editorBoxTop + 40 + 24 + 1 + 12);
 // The report-rate list (120 wide, 8 from the box's right edge); its rows
 // are 125, 250, 500 and 1000 Hz.
 inline const QPoint reportRateList(24 + 232 - 8 - 60, reportBoxTop + 21);
+inline QPoint reportRateListOf(const MouseModel& model)
+{
+    return reportRateList - QPoint(0, model.gun ? 0 : withoutGunRow);
+}
 inline const QPoint systemSettingButton(leftPanelCentreX, systemButtonTop + 12);
 
 // The right panel at 768,56: the DPI page, below it the lighting page.

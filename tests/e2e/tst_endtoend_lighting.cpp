@@ -1,5 +1,5 @@
 // The lighting page and the system settings page: an effect and a colour
-// reach the mouse on Save, the cursor-speed slider sets the X server's
+// reach the mouse on Save, colourful or not, the cursor-speed slider sets the X server's
 // pointer acceleration; both pages in Simplified Chinese for a person to see.
 #include <QRegularExpression>
 #include <QTest>
@@ -17,6 +17,7 @@ const QPoint kCursorHandleSlowest = kCursorTrack + QPoint(3 + 6, 0);    // at th
 
 // The effect list's rows.
 constexpr int kBreath = 1;
+constexpr int kNeon = 2;
 constexpr int kWave = 5;
 
 // The X server's pointer acceleration as "numerator/denominator".
@@ -33,6 +34,7 @@ class Lighting : public EndToEndTest
     Q_OBJECT
 
 private slots:
+    void lightingEffectAndColourReachTheMouse_data() { mouseModels(); }
     void lightingEffectAndColourReachTheMouse();
     void cursorSpeedSliderSetsPointerAcceleration();
     void lightingAndSystemPagesInChinese();
@@ -40,38 +42,52 @@ private slots:
 
 void Lighting::lightingEffectAndColourReachTheMouse()
 {
-    Program program(screen.name());
+    QFETCH(MouseModel, model);
+    const bool is560 = QLatin1String(model.family) == QLatin1String("560");
+    Program program(screen.name(), model);
     QVERIFY(program.startShown());
-    screen.shot(QStringLiteral("lighting.png"));
+    screen.shot(QStringLiteral("lighting-%1.png").arg(model.family));
     program.clearRecord();
 
     screen.click(scene::effectList);
-    screen.shot(QStringLiteral("lighting-effects.png"));
+    screen.shot(QStringLiteral("lighting-effects-%1.png").arg(model.family));
     screen.click(scene::listRow(scene::effectList, kBreath));   // the speed slider only, the colour usable
     // Red at the bar's left end, dragged 60 pixels on: the second sixth begins, green.
     screen.drag(scene::colourHandleRed, scene::colourHandleRed + QPoint(60, 0));
-    screen.shot(QStringLiteral("lighting-breath-green.png"));
+    screen.shot(QStringLiteral("lighting-breath-green-%1.png").arg(model.family));
     QCOMPARE(featureReports(program), QStringList());   // nothing before Save
 
     screen.click(scene::saveButton);
-    QTRY_VERIFY_WITH_TIMEOUT(featureReports(program).size() >= 5, 10000);
-    // The effect goes into the blocks of profiles 1 to 4 (a gun mouse), the
-    // colours into block 0.
-    QStringList commands;
-    for (const QString& report : featureReports(program))
-        commands.append(report.left(6));
-    QCOMPARE(commands, QStringList({QStringLiteral("000c01"), QStringLiteral("000c02"), QStringLiteral("000c03"),
-                                    QStringLiteral("000c04"), QStringLiteral("000c00")}));
-    for (int block = 1; block <= 4; ++block)   // Breath at speed 0: mode 3, 0, 10
-        QCOMPARE(profileBlock(program, block).mid(71, 3).toHex(), QByteArray("03000a"));
-    // Block 0 goes last; its bulk packets take a while.
-    QTRY_COMPARE_WITH_TIMEOUT(profileBlock(program, 0).mid(24, 24).toHex(),
-                              QByteArray("00ff00" "00ff00" "0000ff" "ff00ff" "00ffff" "ff7f00" "6000ff" "ffffff"),
-                              5000);
+    // Colour 1 green, the others as delivered.
+    const QByteArray colours("00ff00" "00ff00" "0000ff" "ff00ff" "00ffff" "ff7f00" "6000ff" "ffffff");
+    if (is560) {
+        // The effect goes into the blocks of profiles 1 to 4 (a gun mouse),
+        // the colours into block 0.
+        QTRY_VERIFY_WITH_TIMEOUT(featureReports(program).size() >= 5, 10000);
+        QStringList commands;
+        for (const QString& report : featureReports(program))
+            commands.append(report.left(6));
+        QCOMPARE(commands, QStringList({QStringLiteral("000c01"), QStringLiteral("000c02"), QStringLiteral("000c03"),
+                                        QStringLiteral("000c04"), QStringLiteral("000c00")}));
+        for (int block = 1; block <= 4; ++block)   // Breath at speed 0, colourful: mode 3, 0, 10
+            QCOMPARE(profileBlock(program, block).mid(71, 3).toHex(), QByteArray("03000a"));
+        // Block 0 goes last; its bulk packets take a while.
+        QTRY_COMPARE_WITH_TIMEOUT(profileBlock(program, 0).mid(24, 24).toHex(), colours, 5000);
+    } else {
+        // Breath at speed 0 on a basic mouse: 2, 1, 2; the eight colours
+        // go twice with 10H, type 1.
+        QTRY_COMPARE_WITH_TIMEOUT(featureReports(program), QStringList({QStringLiteral("000d020102000000ed"),
+                                                                        QStringLiteral("0010011800000000d6"),
+                                                                        QStringLiteral("0010011800000000d6")}),
+                                  10000);
+        QTRY_COMPARE_WITH_TIMEOUT(bulkAfter(program, QStringLiteral("00100118")).size(), 32, 5000);
+        QCOMPARE(bulkAfter(program, QStringLiteral("00100118")).left(24).toHex(), colours);
+        QCOMPARE(stateLine(program, QStringLiteral("rgb-effect")), QStringLiteral("02 01 02"));
+    }
 
     screen.click(scene::effectList);
-    screen.click(scene::listRow(scene::effectList, kWave));   // the colour area is covered
-    screen.shot(QStringLiteral("lighting-wave.png"));
+    screen.click(scene::listRow(scene::effectList, is560 ? kWave : kNeon));   // the colour area is covered
+    screen.shot(QStringLiteral("lighting-covered-%1.png").arg(model.family));
     QVERIFY(quit(program, screen));
     QCOMPARE(program.process.exitCode(), 0);
 }

@@ -1,7 +1,7 @@
 // The main screen with the mouse: it follows the mouse's DPI button, its
 // unplugging and replugging; the report rate goes out when chosen, a DPI
-// stage moved with the slider only on Save, into every profile block; the
-// report rate chosen with the keyboard alone.
+// stage moved with the slider only on Save, into every profile block, on either
+// controller family; the report rate chosen with the keyboard alone.
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -13,6 +13,7 @@ class MainScreen : public EndToEndTest
 
 private slots:
     void followsTheDpiButtonUnplugAndReplug();
+    void reportRateAndDpiReachTheMouse_data() { mouseModels(); }
     void reportRateAndDpiReachTheMouse();
     void reportRateByKeysOnly();
 };
@@ -46,50 +47,68 @@ void MainScreen::followsTheDpiButtonUnplugAndReplug()
 
 void MainScreen::reportRateAndDpiReachTheMouse()
 {
-    Program program(screen.name());
+    QFETCH(MouseModel, model);
+    const bool is560 = QLatin1String(model.family) == QLatin1String("560");
+    Program program(screen.name(), model);
     QVERIFY(program.startShown());
     program.clearRecord();
 
-    screen.click(scene::reportRateList);
-    screen.shot(QStringLiteral("report-rate-open.png"));
-    screen.click(scene::listRow(scene::reportRateList, 2));   // "500Hz"
-    // The 560 family's 03H writes the rate into the profile slots; a gun
-    // mouse has only the first.
-    QTRY_COMPARE_WITH_TIMEOUT(featureReports(program), (QStringList{QStringLiteral("0003010200000000f9")}), 5000);
-    QVERIFY(program.vmousectl({QStringLiteral("state")}).contains(QStringLiteral("report-rate: 1=2 2=3 3=3 4=3")));
+    const QPoint reportRateList = scene::reportRateListOf(model);
+    screen.click(reportRateList);
+    screen.shot(QStringLiteral("report-rate-open-%1.png").arg(model.family));
+    screen.click(scene::listRow(reportRateList, 2));   // "500Hz", code 2
+    // The 560 family's 03H writes the rate into the profile slots, a gun
+    // mouse's first only; the 553 family has the one 01H.
+    const QString rateReport = is560 ? QStringLiteral("0003010200000000f9") : QStringLiteral("0001020000000000fc");
+    QTRY_COMPARE_WITH_TIMEOUT(featureReports(program), QStringList{rateReport}, 5000);
+    QCOMPARE(stateLine(program, QStringLiteral("report-rate")), is560 ? QStringLiteral("1=2 2=3 3=3 4=3") : QStringLiteral("2"));
 
     // Move stage 1 with a press on its track and a drag, then Save.
     program.clearRecord();
     screen.click(scene::dpiStageOneTrack);
     screen.drag(scene::dpiStageOneTrack, scene::dpiStageOneTrack - QPoint(0, 50), 10);
     QCOMPARE(featureReports(program), QStringList());   // nothing is sent before Save
-    screen.shot(QStringLiteral("dpi-unsaved.png"));
+    screen.shot(QStringLiteral("dpi-unsaved-%1.png").arg(model.family));
     screen.click(scene::saveButton);
     // Save sends the blocks in order, each a command and paced packets; the
-    // last block's packets end it.
-    QTRY_COMPARE_WITH_TIMEOUT(bulkAfter(program, QStringLiteral("000c04")).size(), 128, 10000);
+    // last block's packets end it. The 553 family's table is 8 bytes, one packet.
+    const QString last = is560 ? QStringLiteral("000c04") : QStringLiteral("001104");
+    QTRY_COMPARE_WITH_TIMEOUT(bulkAfter(program, last).size(), is560 ? 128 : 32, 10000);
 
-    // What Save stored in the profile is what the profile blocks carry:
-    // "3360" codes (value / 100 - 1) at 84..91 and the active-stage mask at 100.
+    // What Save stored in the profile is what reached the mouse: "3360"
+    // codes (value / 100 - 1) of the four stages in use, at 84..91 of the
+    // profile blocks with the active-stage mask 0F at 100, or as 11H's table
+    // with 80 for the unused stages.
     const QString profile = QStringLiteral("modules/setting/p1.bin");
     const auto storedStages = [&] {
         return storedValue(program, profile, QStringLiteral("mouse/dpiValueArray")).split(QLatin1String(", "));
     };
     QTRY_VERIFY2_WITH_TIMEOUT(storedStages()[0].toInt() > 1000, qPrintable(storedStages().join(QLatin1Char(','))), 5000);
     const QStringList values = storedStages();
-    const int count = storedValue(program, profile, QStringLiteral("mouse/currentDpiCount")).toInt();
-    QCOMPARE(values.size(), 8);
+    QCOMPARE(values.mid(1), QStringList({QStringLiteral("800"), QStringLiteral("1600"), QStringLiteral("3200"),
+                                          QStringLiteral("4800"), QStringLiteral("6400"), QStringLiteral("8000"),
+                                          QStringLiteral("12000")}));
+    const int stage1 = values[0].toInt() / 100 - 1;
+    QCOMPARE(storedValue(program, profile, QStringLiteral("mouse/currentDpiCount")), QStringLiteral("4"));
     const QStringList sent = featureReports(program);
-    QCOMPARE(sent.size(), 4);   // blocks 1 to 4 on a gun mouse
-    QVERIFY(sent[0].startsWith(QLatin1String("000c0180")));
-    for (int number = 1; number <= 4; ++number) {
-        const QByteArray block = profileBlock(program, number);
-        QCOMPARE(block.size(), 128);
-        for (int i = 0; i < 8; ++i)
-            QCOMPARE(quint8(block[84 + i]), quint8(values[i].toInt() / 100 - 1));
-        QCOMPARE(quint8(block[100]), quint8((1 << count) - 1));
+    if (is560) {
+        QCOMPARE(sent.size(), 4);   // blocks 1 to 4 on a gun mouse
+        QVERIFY(sent[0].startsWith(QLatin1String("000c0180")));
+        for (int number = 1; number <= 4; ++number) {
+            const QByteArray block = profileBlock(program, number);
+            QCOMPARE(block.size(), 128);
+            QCOMPARE(quint8(block[84]), quint8(stage1));
+            QCOMPARE(block.mid(85, 7).toHex(' '), QByteArray("07 0f 1f 2f 3f 4f 77"));
+            QCOMPARE(quint8(block[100]), quint8(0x0F));
+        }
+    } else {
+        QCOMPARE(sent.size(), 1);
+        QVERIFY(sent[0].startsWith(QLatin1String("0011040800")));
+        const QByteArray table = bulkAfter(program, QStringLiteral("001104"));
+        QCOMPARE(quint8(table[0]), quint8(stage1));
+        QCOMPARE(table.mid(1, 7).toHex(' '), QByteArray("07 0f 1f 80 80 80 80"));
     }
-    screen.shot(QStringLiteral("dpi-saved.png"));
+    screen.shot(QStringLiteral("dpi-saved-%1.png").arg(model.family));
     QVERIFY(quit(program, screen));
     QCOMPARE(program.process.exitCode(), 0);
 }

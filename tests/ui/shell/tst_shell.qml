@@ -13,54 +13,26 @@ SceneTestCase {
         startScene()
     }
 
-    function repeated(name, times) {
-        var out = []
-        for (var i = 0; i < times; ++i)
-            out.push(name)
-        return out
+    // Whether a call reads (settings, texts, the device) rather than changes something.
+    function isRead(name) {
+        return /^ui_View\.(get|mouseGet|mouseRead)/.test(name)
     }
 
-    // The key matrix list reads its 16 slots, each from the profile and from
-    // the factory profile; sending carries the gun page's three periods.
-    function keyMatrixInit(sending) {
-        return repeated("ui_View.mouseGetKeydefine", 32).concat(sending ? ["ui_View.mouseSetKeyMatrix"] : [])
+    // The calls that change something, in order.
+    function changes() {
+        return recorder.names().filter(function (name) { return !isRead(name) })
     }
 
-    function firstConnectionCalls(extra) {
-        return ["ui_View.setEnabled",
-                "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
-                "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData"]
-            .concat(extra)
-            .concat(["ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
-                     "ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
-                     "ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
-                     "ui_View.getLangStrings", "ui_View.getLangStrings", "ui_View.getLangStrings",
-                     "ui_View.getNameList", "ui_View.updataNameList",
-                     "ui_View.getGlobalData", "ui_View.setCurrentProfile",
-                     // the report rate, of the active profile
-                     "ui_View.getData",
-                     // macro editor, gun editor
-                     "ui_View.getNameList",
-                     "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGunData",
-                     "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGunData", "ui_View.getGlobalData"])
-            .concat(keyMatrixInit(false))
-            .concat(["ui_View.getData", "ui_View.getData", "ui_View.getGlobalData", "ui_View.getGlobalData",
-                     "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getDataList",
-                     // lighting, then system settings
-                     "ui_View.getDataList", "ui_View.getDataList",
-                     "ui_View.getData", "ui_View.getData", "ui_View.getData",
-                     "ui_View.mouseGetCurrentDPI"])
+    // The calls that reach the mouse or the system, in order (storing gun data does not).
+    function sends() {
+        return recorder.names().filter(function (name) { return /^(ui_View\.mouse(Set|Send|Reset|Switch)|hid\.)/.test(name) })
     }
 
-    // The lighting and system pages reload from the profile, store and send.
-    function lightingAndSystemResent() {
-        return ["ui_View.getDataList", "ui_View.getDataList", "ui_View.setDataList", "ui_View.setDataList",
-                "ui_View.mouseSetRGBEffect", "ui_View.mouseSetRGBColor",
-                "ui_View.getData", "ui_View.getData", "ui_View.getData",
-                "ui_View.setData", "ui_View.setData", "ui_View.setData",
-                "ui_View.mouseSetCursorSpeed", "ui_View.mouseSetDoubleClickSpeed",
-                "ui_View.mouseSetVerticalScrollLines"]
-    }
+    // What every page sends when a profile's settings are sent again: the
+    // layout, the report rate, the DPI table, the lighting, the pointer.
+    readonly property var profileSends: ["ui_View.mouseSetKeyMatrix", "ui_View.mouseSetReportRate",
+        "ui_View.mouseSetDpi", "ui_View.mouseSetRGBEffect", "ui_View.mouseSetRGBColor",
+        "ui_View.mouseSetCursorSpeed", "ui_View.mouseSetDoubleClickSpeed", "ui_View.mouseSetVerticalScrollLines"]
 
     function test_firstConnection() {
         recorder.reset()
@@ -72,7 +44,10 @@ SceneTestCase {
         loadScene()
         verify(!scene.visible)
         scene.initUI()
-        compare(recorder.names(), firstConnectionCalls([]))
+        // A first connection only reads, then makes the stored profile current;
+        // the active stage is read last.
+        compare(changes(), ["ui_View.setEnabled", "ui_View.updataNameList", "ui_View.setCurrentProfile"])
+        compare(recorder.names().slice(-1), ["ui_View.mouseGetCurrentDPI"])
         compare(child("reportRateList").textValue, "125Hz", "the active profile's rate, not profile 0's")
         compare(recorder.callsTo("ui_View.mouseSetReportRate"), [])
         compare(recorder.callsTo("ui_View.getLangStrings").map(function (args) { return args.join(":") }),
@@ -127,10 +102,12 @@ SceneTestCase {
         loadScene()
         scene.initUI()
         compare(recorder.callsTo("hid.hid560_02H_SetCurrentProfile"), data.switched)
+        compare(sends(), data.switched.length ? ["hid.hid560_02H_SetCurrentProfile"] : [])
+        // The slot is read before the pages initialise, and switched at once.
         var names = recorder.names()
-        compare(names.indexOf("ui_View.mouseReadCurrentProfile"), 8)
-        compare(names, firstConnectionCalls(["ui_View.mouseReadCurrentProfile"].concat(
-            data.switched.length ? ["hid.hid560_02H_SetCurrentProfile"] : [])))
+        verify(names.indexOf("ui_View.mouseReadCurrentProfile") < names.indexOf("ui_View.getLangStrings"))
+        if (data.switched.length)
+            compare(names.indexOf("hid.hid560_02H_SetCurrentProfile"), names.indexOf("ui_View.mouseReadCurrentProfile") + 1)
     }
 
     function test_setCurrentDPI() {
@@ -299,20 +276,15 @@ SceneTestCase {
         verify(child("mainMask").visible)
         recorder.clearLog()
         mouseClick(child("factoryOk"))
-        compare(recorder.names(), ["ui_View.getGlobalData", "ui_View.setEnabled", "ui_View.resetProfile"].concat(keyMatrixInit(true)).concat([
-                                   "ui_View.getData", "ui_View.mouseSetReportRate",
-                                   "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData",
-                                   "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
-                                   "ui_View.getDataList", "ui_View.setDataList", "ui_View.setData",
-                                   "ui_View.mouseSetDpi"]).concat(lightingAndSystemResent()).concat([
-                                   "ui_View.mouseSwitchKeyMatrix", "ui_View.mouseResetKeyMatrix",
-                                   "ui_View.mouseSetCurrentDPI",
-                                   "ui_View.setGlobalData",
-                                   "ui_View.mouseSaveGundata", "ui_View.mouseSendGundata",
-                                   "ui_View.mouseSaveGundata", "ui_View.mouseSendGundata",
-                                   "ui_View.mouseSaveGundata", "ui_View.mouseSendGundata",
-                                   "ui_View.mouseSetKeyMatrix",
-                                   "ui_View.setEnabled"]))
+        // The view is held while the profile is reset and then sent whole.
+        compare(changes().slice(0, 2), ["ui_View.setEnabled", "ui_View.resetProfile"])
+        compare(changes().slice(-1), ["ui_View.setEnabled"])
+        compare(sends(), profileSends.concat(["ui_View.mouseSwitchKeyMatrix", "ui_View.mouseResetKeyMatrix",
+                                              "ui_View.mouseSetCurrentDPI", "ui_View.mouseSendGundata",
+                                              "ui_View.mouseSendGundata", "ui_View.mouseSendGundata",
+                                              // again, with the reset gun periods
+                                              "ui_View.mouseSetKeyMatrix"]))
+        compare(recorder.callsTo("ui_View.setEnabled"), [[false], [true]])
         compare(recorder.callsTo("ui_View.resetProfile"), [[0]])
         compare(recorder.callsTo("ui_View.mouseSwitchKeyMatrix"), [[1]])
         compare(recorder.callsTo("ui_View.mouseSetCurrentDPI"), [[2]])
@@ -346,15 +318,9 @@ SceneTestCase {
         scene.switchProfile(0)
         compare(recorder.names(), [], "the current profile changes nothing")
         scene.switchProfile(2)
-        compare(recorder.names(), ["ui_View.getGlobalData", "ui_View.setEnabled", "ui_View.setGlobalData",
-                                   "ui_View.setCurrentProfile"]
-                                  .concat(keyMatrixInit(true)).concat([
-                                   "ui_View.getData", "ui_View.mouseSetReportRate",
-                                   "ui_View.getData", "ui_View.getData", "ui_View.getGlobalData",
-                                   "ui_View.getGlobalData", "ui_View.getGlobalData", "ui_View.getGlobalData",
-                                   "ui_View.getDataList", "ui_View.setDataList", "ui_View.setData",
-                                   "ui_View.mouseSetDpi"]).concat(lightingAndSystemResent()).concat(data.gunCalls)
-                                  .concat(["ui_View.setEnabled"]))
+        compare(changes().slice(0, 3), ["ui_View.setEnabled", "ui_View.setGlobalData", "ui_View.setCurrentProfile"])
+        compare(changes().slice(-1), ["ui_View.setEnabled"])
+        compare(sends(), profileSends.concat(data.gunCalls))
         compare(recorder.callsTo("ui_View.setGlobalData"), [["mouse/profileNo", 2]])
         compare(recorder.callsTo("ui_View.setCurrentProfile"), [[2]])
         compare(scene.profileNo, 2)
