@@ -4,6 +4,7 @@ import "basic"
 import "common"
 import "pages"
 import "js/actionnames.js" as AN
+import "js/keyaction.js" as KA
 
 // The main document: the whole content of the window. It lays out the
 // permanent panels, hosts every page, opens the dialog pages over the mask,
@@ -155,6 +156,12 @@ Item {
         return null
     }
 
+    // Where Tab stays: the open dialog, or the insert-key box over the editor.
+    function focusDialog() {
+        var dialog = topDialog()
+        return dialog === macroEditorMain && macroEditorMain.isInsertting ? macroEditorMain.insertBox : dialog
+    }
+
     function holds(ancestor, item) {
         for (var at = item; at !== null; at = at.parent) {
             if (at === ancestor)
@@ -182,7 +189,7 @@ Item {
     // screen in reading order (the document declares them in another order;
     // the lighting page's effect list, declared last, is read first).
     function focusGroups() {
-        var dialog = topDialog()
+        var dialog = focusDialog()
         return dialog !== null ? [dialog]
                                : [upItem, panelleft, dpiSettingMain, lightControlMain.lightModel, lightControlMain,
                                   bottomBar]
@@ -239,8 +246,8 @@ Item {
             var target = null
             if (from >= 0 && (forward || backward))
                 target = enterGroup(groups, from, forward)
-            else if (to < 0 && topDialog() !== null)
-                target = firstFocusable(topDialog())
+            else if (to < 0 && focusDialog() !== null)
+                target = firstFocusable(focusDialog())
             if (target !== null && target !== item) {
                 target.forceActiveFocus()
                 return
@@ -273,15 +280,18 @@ Item {
     // recording: the focus waits here, where they do nothing, and goes back
     // once the recording ends and the last key is up.
     readonly property bool capturing: keyAssigmentMain.isFireInput || keyAssigmentMain.isComboInput
-        || (macroEditorMain.currentIndex >= 0 && (macroEditorMain.isInputting || macroEditorMain.isInsertting))
+        || (macroEditorMain.currentIndex >= 0 && (macroEditorMain.isInputting || macroEditorMain.insertListening))
     property Item captureReturn: null
     // Started from the keyboard, the recording would hear the starting key
     // come up; a release before the first press is that key's.
     property bool skipStartingRelease: false
+    // The keys a keyboard-started recording has seen go down and not yet up.
+    property var heldKeys: []
     onCapturingChanged: {
         if (capturing) {
             captureReturn = keyboardFocused() ? Window.activeFocusItem : null
             skipStartingRelease = captureReturn !== null
+            heldKeys = []
             captureSink.forceActiveFocus()
         } else {
             skipStartingRelease = false
@@ -289,6 +299,32 @@ Item {
             if (captureReturn === null && captureSink.activeFocus)
                 mainIten.forceActiveFocus()
         }
+    }
+
+    // A field's recording started from the keyboard ends by itself once it
+    // holds a key and every key pressed in it is up, since its OK cannot be
+    // reached while keys are recorded; the focus goes back to the field.
+    // Live macro recording takes every key and is not ended here.
+    function keyboardCaptureKey(isDown, usbCode) {
+        var wasHeld = heldKeys.indexOf(usbCode) >= 0
+        heldKeys = KA.heldAfter(heldKeys, isDown, usbCode)
+        if (isDown || !wasHeld || heldKeys.length > 0)
+            return
+        var back = captureReturn
+        if (keyAssigmentMain.isComboInput) {
+            if (keyAssigmentMain.combination.text === "")
+                return
+            keyAssigmentMain.endComboInput()
+        } else if (macroEditorMain.insertListening) {
+            if (macroEditorMain.insertName === "")
+                return
+            macroEditorMain.endInsertListening()
+            back = macroEditorMain.insertField
+        } else if (capturing) {
+            return
+        }
+        captureReturn = null
+        back.forceActiveFocus()
     }
 
     Timer {
@@ -676,6 +712,8 @@ Item {
             else if (macroEditorMain.isInsertting)
                 macroEditorMain.detectInput(isDown, usbCode)
         }
+        if (captureReturn !== null)
+            keyboardCaptureKey(isDown, usbCode)
     }
 
     // A press on the mask ends edits and closes lists on the open pages.

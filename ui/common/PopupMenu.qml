@@ -33,13 +33,15 @@ Rectangle {
         visible = true
     }
 
+    // The focus leaves first: an entry still focused when the menu hides
+    // would stay a Tab stop (Qt keeps the focused item's activeFocusOnTab).
     function close() {
-        visible = false
         if (opener !== null) {
             var back = opener
             opener = null
             back.forceActiveFocus()
         }
+        visible = false
     }
 
     // Opens at (x, y) with the first entry focused; `from` gets the focus back.

@@ -47,3 +47,12 @@ function rowCommand(event) {
         return "menu"
     return ""
 }
+
+// The keys held down after a captured key went down or up; a key comes up
+// once whatever repeats the capture sees.
+function heldAfter(held, isDown, code) {
+    var out = held.filter(function (c) { return c !== code })
+    if (isDown)
+        out.push(code)
+    return out
+}

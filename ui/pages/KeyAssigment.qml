@@ -211,6 +211,12 @@ MovableDialog {
         combination = A.emptyCombination()
     }
 
+    // A capture started from the keyboard ends with its keys up: the field
+    // keeps them for the confirm mark, which the keyboard can now reach.
+    function endComboInput() {
+        isComboInput = false
+    }
+
     function cancelCombination() {
         isComboInput = false
         comboText = keyAssigmentLang[10]
@@ -258,7 +264,8 @@ MovableDialog {
         if (isFireInput)
             fireText = ""
         isFireInput = false
-        if (isComboInput)
+        // Typed keys never confirmed are dropped, as while recording.
+        if (isComboInput || combination.text !== "")
             cancelCombination()
         var slot = matrix.modKeys.get(slotIndex)
         var slotCodes = [slot.keyCode0, slot.keyCode1, slot.keyCode2, slot.keyCode3]

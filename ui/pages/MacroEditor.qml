@@ -25,6 +25,9 @@ MovableDialog {
     property int actionIndex: -1
     property bool isInputting: false
     property bool isInsertting: false
+    // The insert-key box records while this is set; a capture started from
+    // the keyboard ends with its keys up and leaves the box open for its OK.
+    property bool insertListening: false
     property alias delayRecord: delayBox.isSelect
     // 10 ms ticks since the previous recorded event.
     property int recordTicks: 0
@@ -33,6 +36,10 @@ MovableDialog {
     property int editingDelay: -1
     readonly property alias nameModel: names
     readonly property alias actionModel: actions
+    // The shell keeps Tab inside the open insert-key box and gives its field
+    // the focus when a keyboard capture ends.
+    readonly property alias insertBox: insertKeyBox
+    readonly property alias insertField: insertKeyField
     readonly property alias recordTimer: ticker
 
     signal deleteMacro(string macroName)
@@ -299,7 +306,7 @@ MovableDialog {
 
     // A captured key shown in the insert-key box.
     function detectInput(isDown, usbCode) {
-        if (!isInsertting || usbCode >= 0xf0)
+        if (!insertListening || usbCode >= 0xf0)
             return
         var name = shell.keyCodeTable.keycodeTostr(usbCode)
         if (name !== "")
@@ -338,11 +345,23 @@ MovableDialog {
             return
         insertName = ""
         isInsertting = true
+        insertListening = true
+    }
+
+    // Space or Enter on the box's field: record again.
+    function listenInsertKey() {
+        insertName = ""
+        insertListening = true
+    }
+
+    function endInsertListening() {
+        insertListening = false
     }
 
     // "OK" of the insert-key box: the key's press and release, when a key was given.
     function confirmInsertKey() {
         isInsertting = false
+        insertListening = false
         if (insertName === "")
             return
         var at = ME.keyInsertAt(actions.count, actionIndex)
@@ -351,6 +370,14 @@ MovableDialog {
                 actionIndex += 2
             autoSave()
         }
+    }
+
+    function focusCurrentAction() {
+        // The view adds delegates for new rows only when it lays out.
+        actionView.forceLayout()
+        var row = actionView.itemAtIndex(Math.max(0, actionIndex))
+        if (row !== null)
+            row.forceActiveFocus()
     }
 
     function insertButton(code) {
@@ -381,6 +408,7 @@ MovableDialog {
     function closeEditor() {
         stopRecording()
         isInsertting = false
+        insertListening = false
         macroEditorFocus()
         shell.closeDialog(page)
         assignment.macroList.closeMenu()
@@ -599,6 +627,38 @@ MovableDialog {
             clip: true
             interactive: false
             model: actions
+            // An empty macro has no row to open the menu on: the list itself
+            // takes the focus then, and the menu key inserts at the start.
+            // Qt keeps a focused item a Tab stop, so rows that arrive under
+            // the focus take it first.
+            activeFocusOnTab: false
+            function updateTabStop() {
+                var empty = actions.count === 0 && page.currentIndex >= 0
+                if (!empty && actionView.Window.activeFocusItem === actionView)
+                    page.focusCurrentAction()
+                actionView.activeFocusOnTab = empty
+            }
+            Connections {
+                target: actions
+                function onCountChanged() { actionView.updateTabStop() }
+            }
+            Connections {
+                target: page
+                function onCurrentIndexChanged() { actionView.updateTabStop() }
+            }
+            Accessible.role: Accessible.List
+            Accessible.name: page.macroEditorLang[4]
+            Accessible.focusable: actionView.activeFocusOnTab
+            Keys.onPressed: function (event) {
+                if (KA.rowCommand(event) !== "menu" || actions.count > 0 || page.currentIndex < 0)
+                    return
+                event.accepted = true
+                page.endEdits()
+                page.actionIndex = -1
+                var at = actionView.mapToItem(actionMenu.parent, 8, 8)
+                nameMenu.close()
+                actionMenu.popupFromKeys(at.x, at.y, actionView)
+            }
             WheelHandler {
                 onWheel: function (event) { page.scrollList(actionView, event.angleDelta.y / 120) }
             }
@@ -742,6 +802,12 @@ MovableDialog {
                 }
             }
         }
+        // Only round the empty list: a focused row draws its own.
+        FocusRing {
+            theme: page.shell
+            target: actionView
+            visible: actionView.activeFocus && actions.count === 0
+        }
         ScrollStrip {
             theme: page.shell
             view: actionView
@@ -832,6 +898,7 @@ MovableDialog {
             Accessible.ignored: true
         }
         Rectangle {
+            id: insertKeyBox
             objectName: "insertKeyBox"
             anchors.centerIn: parent
             width: 240
@@ -855,29 +922,54 @@ MovableDialog {
                 }
             }
             Rectangle {
+                id: insertKeyField
+                objectName: "insertKeyField"
+                readonly property bool waiting: page.insertListening
+                readonly property string text: page.insertName
                 x: 16
                 y: 40
                 width: 128
                 height: 24
                 color: page.shell.colorBlack
-                border.color: page.shell.colorOrange
+                border.color: insertKeyField.waiting ? page.shell.colorOrange : page.shell.colorGray1
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Button
+                Accessible.name: page.macroEditorLang[14]
+                Accessible.description: insertKeyField.text
+                Accessible.focusable: true
+                Accessible.onPressAction: page.listenInsertKey()
+                Keys.onPressed: function (event) {
+                    if (KA.activates(event)) {
+                        event.accepted = true
+                        page.listenInsertKey()
+                    }
+                }
+                FocusRing { theme: page.shell }
                 Text {
                     objectName: "insertKeyName"
                     anchors.centerIn: parent
-                    text: page.insertName
+                    text: insertKeyField.text
                     color: page.shell.fontColor
                     font.family: page.shell.fontFamily
                     font.pixelSize: page.shell.fontNormalSize
                 }
             }
             BarButton {
+                id: insertKeyOk
                 objectName: "insertKeyOk"
                 theme: page.shell
                 x: 160
                 y: 40
                 width: 64
                 text: page.macroEditorLang[7]
-                onClicked: page.confirmInsertKey()
+                onClicked: {
+                    // Pressed from the keyboard, the focus goes on from the
+                    // current action rather than from the closed box.
+                    var keys = insertKeyOk.activeFocus
+                    page.confirmInsertKey()
+                    if (keys)
+                        page.focusCurrentAction()
+                }
             }
         }
     }
