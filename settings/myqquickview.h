@@ -4,6 +4,7 @@
 #include "profileblocks.h"
 #include "settingsstores.h"
 
+#include <QPointer>
 #include <QQuickWidget>
 #include <QVariant>
 
@@ -23,7 +24,9 @@ class myQQuickView : public QQuickWidget
 public:
     explicit myQQuickView(QWidget* parent = nullptr);
 
-    Hid_Thread* transport = nullptr;
+    // Guarded: the window's children, this view among them, get events while
+    // the window is destroyed, after the transport it embeds has gone.
+    QPointer<Hid_Thread> transport;
     bool isColorful = false;
     bool isGun = false;
     QString icType;
